@@ -1,0 +1,36 @@
+#pragma once
+// The registry of a novel state's entities: by layer, by creating line and by name.
+
+#include <list>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace crv {
+
+class NEntity;
+class NSprite;
+class NCamera;
+class NBacklog;
+
+using EntityList = std::list<std::shared_ptr<NEntity>>;
+
+struct Entities {
+    std::map<int, EntityList> entityLayers;     ///< drawing order: ascending layer, then insertion
+    std::map<int, EntityList> entityLines;      ///< editor only: entities by creating line
+    std::map<std::wstring, std::shared_ptr<NEntity>> m_nameReferences; ///< unique names
+    std::shared_ptr<NSprite> pWaitIcon;         ///< wait-for-input icon (kind 13)
+    std::shared_ptr<NCamera> pCamera;           ///< the camera; not layered
+    std::shared_ptr<NBacklog> pBacklog;         ///< the backlog; not layered
+    EntityList buttons;                         ///< buttons, system buttons, trackbars in order
+};
+
+/** Registers entity under name on layer (rules: unique names, editor line index). False if the
+    name is taken (logged). */
+bool InsNovelEntity(const std::shared_ptr<NEntity>& entity, int layer, const std::wstring& name);
+/** The entity registered under name, or null. */
+std::shared_ptr<NEntity> getEntityWithName(const std::wstring& name, bool log = true);
+/** The first entity of a kind in drawing order, or null. */
+std::shared_ptr<NEntity> getEntityWithNType(int nType);
+
+} // namespace crv
