@@ -2,6 +2,8 @@
 
 #include <X11/Xlib.h>
 
+#include <cstdio>
+
 namespace crv {
 
 namespace {
@@ -28,7 +30,27 @@ bool withErrorTrap(F&& call) {
     return !g_xError;
 }
 
+int g_trapDepth = 0;
+
+int countError(Display*, XErrorEvent* event) {
+    g_xError = true;
+    // Only the request code: this runs inside Xlib, where logging must stay cheap and lock-free.
+    fprintf(stderr, "corvel: X error %d on request %d (ignored)\n", event->error_code, event->request_code);
+    return 0;
+}
+
 } // namespace
+
+XErrorTrap::XErrorTrap() : m_previous(nullptr), m_outermost(g_trapDepth++ == 0) {
+    if (m_outermost)
+        m_previous = reinterpret_cast<void*>(XSetErrorHandler(countError));
+}
+
+XErrorTrap::~XErrorTrap() {
+    --g_trapDepth;
+    if (m_outermost)
+        XSetErrorHandler(reinterpret_cast<int (*)(Display*, XErrorEvent*)>(m_previous));
+}
 
 unsigned long CreateChildWindow(unsigned long parent, int width, int height) {
     if (parent == 0 || width <= 0 || height <= 0)

@@ -11,4 +11,19 @@ bool ResizeChildWindow(int width, int height);
 /** Destroys the child window the engine created, if any. */
 void DestroyChildWindow();
 
+/** While alive, X errors of any connection in the process are counted instead of ending the
+    process (Xlib's default); the previous handler comes back afterwards. Every export holds one, so a
+    host that destroys its window under the engine's view does not take the process down. */
+class XErrorTrap {
+public:
+    XErrorTrap();
+    ~XErrorTrap();
+    XErrorTrap(const XErrorTrap&) = delete;
+    XErrorTrap& operator=(const XErrorTrap&) = delete;
+
+private:
+    void* m_previous;
+    bool m_outermost;
+};
+
 } // namespace crv

@@ -354,6 +354,10 @@ void CloseEngine() {
     TexturePool().releaseAllResources();
     FontPool().releaseAllResources();
     Services::pRenderWindow.reset();
+    // SFML leaves its last requests on the adopted window queued on its own connection. A round trip
+    // there (the desktop-mode query) sends them while the child still exists; otherwise they would
+    // fail later, outside any error trap, and Xlib's default handler would end the host.
+    sf::VideoMode::getDesktopMode();
     DestroyChildWindow();
     g_loop = LoopState();
     DebugOutput(L"[CloseEngine] COMPLETE \n");

@@ -36,6 +36,7 @@ CrvEngineInfo g_info{};
 
 template <typename F>
 auto guarded(const wchar_t* where, F&& body) -> decltype(body()) {
+    XErrorTrap trap;
     try {
         return body();
     } catch (const std::exception& e) {
@@ -108,6 +109,8 @@ CRV_API CrvWindow CreateRenderWindow(CrvInstance instance, CrvWindow parent, int
             g_renderChild = child;
             Services::pRenderWindow = std::make_unique<sf::RenderWindow>(
                 static_cast<sf::WindowHandle>(child), sf::ContextSettings(0, 0, 0, 2, 0));
+            // SFML shows a window it adopts; the editor's view stays hidden until the host maps it.
+            Services::pRenderWindow->setVisible(false);
         }
         if (!Services::pRenderWindow || !Services::pRenderWindow->isOpen()) {
             notice(L"\nERROR creating render window!");
