@@ -77,6 +77,8 @@ void SetEngineResolution(int width, int height);
 /** The pacing rule: whether a frame may be drawn after `elapsedMs` of the counting window with
     `renderCount` frames drawn in it. */
 bool PacingAllowsFrame(long long elapsedMs, int renderCount);
+/** Frames that passed pacing since the engine started (the draw pass ran when drawing was on). */
+long long PacedFrameCount();
 /** The script line a user-defined message box runs when confirmed (set by the dialog command). */
 std::wstring& PendingUserDialogSlot();
 std::wstring PendingUserDialog();

@@ -31,6 +31,7 @@ struct LoopState {
     bool autoStarted = false;
     SteadyClock::time_point autoStart{};
     bool autoFired = false;
+    long long pacedFrames = 0;
 };
 LoopState g_loop;
 
@@ -267,6 +268,10 @@ std::wstring PendingUserDialog() {
     return PendingUserDialogSlot();
 }
 
+long long PacedFrameCount() {
+    return g_loop.pacedFrames;
+}
+
 bool PacingAllowsFrame(long long elapsedMs, int renderCount) {
     return elapsedMs > static_cast<long long>(renderCount) * 14;
 }
@@ -313,6 +318,7 @@ void UpdateEngine(bool render, bool handleEvents) {
         !PacingAllowsFrame(millisecondsSince(g_loop.windowStart), g_loop.renderCount))
         return;
     ++g_loop.renderCount;
+    ++g_loop.pacedFrames;
 
     if (render) {
         DrawPass();
