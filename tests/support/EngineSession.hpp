@@ -8,7 +8,9 @@
 #include "core/Services.hpp"
 #include "script/Parser.hpp"
 
+#include <SFML/Graphics/Image.hpp>
 #include <SFML/Graphics/RenderWindow.hpp>
+#include <SFML/Graphics/Texture.hpp>
 
 #include <physfs.h>
 
@@ -53,6 +55,27 @@ public:
         return m_dir.read("debug.txt");
     }
     ScratchDir& dir() { return m_dir; }
+
+    /** The window's contents as last drawn. */
+    sf::Image frame() {
+        sf::Texture texture;
+        const sf::Vector2u size = crv::Services::pRenderWindow->getSize();
+        texture.create(size.x, size.y);
+        texture.update(*crv::Services::pRenderWindow);
+        return texture.copyToImage();
+    }
+
+    /** Writes a PNG of w x h filled by colourAt(x, y), relative to the scratch folder. */
+    template <typename F>
+    void writeImage(const std::string& relative, unsigned w, unsigned h, F colourAt) {
+        sf::Image image;
+        image.create(w, h);
+        for (unsigned y = 0; y < h; ++y)
+            for (unsigned x = 0; x < w; ++x)
+                image.setPixel(x, y, colourAt(x, y));
+        std::filesystem::create_directories((m_dir.path() / relative).parent_path());
+        image.saveToFile((m_dir.path() / relative).string());
+    }
 
 private:
     ScratchDir m_dir; // first member: the engine starts inside it and is closed before it goes
