@@ -264,3 +264,43 @@ TEST_F(HostInterface, SurvivesTheHostDestroyingItsWindowFirst) {
 }
 
 } // namespace
+
+namespace {
+
+// The author moves the image added with AddCG; the host then reads the choice once, with the size.
+TEST_F(HostInterface, AChosenImageIsReportedOnceWithItsTextureSize) {
+    writeImage("marker.png", 40, 30, sf::Color(0, 255, 0));
+    crvtest::HostWindow host(400, 300);
+    const CrvWindow child = engine.CreateRenderWindow(nullptr, host.id(), 400, 300, L"E", L"main.txt", L"", L"editor", 1);
+    ASSERT_NE(child, 0u);
+    engine.InitNovelSettings(nullptr, host.id(), L"E", L"main.txt", L"", L"editor", 1);
+    host.show(child);
+    engine.AddCG(L"marker.png");
+    frames(2);
+    XWarpPointer(host.display(), None, child, 0, 0, 0, 0, 100, 80);
+    XSync(host.display(), False);
+    frames(4);
+
+    CrvEngineInfo info{};
+    CrvChosenEntity chosen{};
+    wchar_t name[64] = {};
+    int state = -1;
+    engine.getDLLInformation(&info, &state, name, &chosen, true);
+    EXPECT_EQ(info.mouseX, 100);
+    EXPECT_EQ(info.mouseY, 80);
+    EXPECT_EQ(chosen.chosen, 1);
+    EXPECT_EQ(chosen.nType, 2);
+    EXPECT_EQ(chosen.width, 40);
+    EXPECT_EQ(chosen.height, 30);
+    EXPECT_STREQ(name, L"marker.png");
+    engine.getDLLInformation(&info, &state, name, &chosen, true);
+    EXPECT_EQ(chosen.chosen, 0) << "a chosen image is consumed by the first report";
+
+    // The image follows the pointer, centred on it.
+    const sf::Image frame = saveFrame();
+    EXPECT_EQ(frame.getPixel(100, 80), sf::Color(0, 255, 0));
+    EXPECT_EQ(frame.getPixel(81, 66), sf::Color(0, 255, 0));
+    EXPECT_EQ(frame.getPixel(10, 10), sf::Color(0, 0, 0));
+}
+
+} // namespace
