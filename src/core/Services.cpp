@@ -80,14 +80,16 @@ void Services::InitNovelState(bool application) {
     crv::SysVars& vars = m_NovelStates.back()->sysVars;
     vars.gameMode = application;
 
-    if (!application && !PHYSFS_isInit() && !PHYSFS_init(nullptr)) {
-        OutputDebugStringN(L"[InitNovelState] PHYSFS_init ERROR!!! %s\n",
-                           toWide(PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode())).c_str());
+    // The host initialises PhysFS in application mode; if it did not, every read would fail, so the
+    // engine does it then too. An editor host that already did it is not an error.
+    if (!PHYSFS_isInit() && !PHYSFS_init(nullptr)) {
+        OutputDebugStringN(L"[InitNovelState] PHYSFS_init ERROR!!! %s\n", PhysFsLastError().c_str());
     } else {
         DebugOutput(L"[InitNovelState] PHYSFS_init COMPLETE \n");
     }
 
-    // The novel's folder (the current directory) comes first, so loose files win over archives.
+    // The novel's folder (the current directory) comes first, so loose files win over archives. A
+    // launcher has mounted "." and Scripts.crvdat already: mounting them again changes nothing.
     AddPathToPhysfs(".");
     for (const PathPair* pair : {&vars.fonts, &vars.images, &vars.scripts, &vars.bgm, &vars.sfx, &vars.voices})
         AddPathToPhysfs(toNarrow(pair->archive));
@@ -192,11 +194,15 @@ void Services::RemoveEntitiesFromLine(int line) {
 }
 
 bool Services::AddPathToPhysfs(const std::string& path) {
-    if (!PHYSFS_isInit())
+    // PhysFS's calls need its state: before PHYSFS_init they would touch a lock that does not exist.
+    if (!PHYSFS_isInit()) {
+        OutputDebugStringN(L"[AddPathToPhysfs] ERROR! path:%s msg:%s \n", toWide(path).c_str(),
+                           L"the virtual file system is not initialised");
         return false;
+    }
     if (!PHYSFS_mount(path.c_str(), nullptr, 1)) {
-        OutputDebugStringN(L"ERROR. (AddPathToPhysfs) path:%s err:%s \n", toWide(path).c_str(),
-                           toWide(PHYSFS_getErrorByCode(PHYSFS_getLastErrorCode())).c_str());
+        OutputDebugStringN(L"[AddPathToPhysfs] ERROR! path:%s msg:%s \n", toWide(path).c_str(),
+                           PhysFsLastError().c_str());
         return false;
     }
     return true;

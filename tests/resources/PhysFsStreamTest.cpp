@@ -1,0 +1,189 @@
+// The virtual file system over a real novel folder and real ZIP archives: mount order, the stream
+// adapter, the text reader and what bad input does.
+
+#include "resources/NovelFolder.hpp"
+
+#include "core/Text.hpp"
+#include "resources/PhysFsStream.hpp"
+
+#include <gtest/gtest.h>
+
+#include <physfs.h>
+
+#include <string>
+#include <vector>
+
+using crvtest::makeZip;
+using crvtest::NovelFolder;
+using crvtest::NovelSession;
+
+namespace {
+
+std::vector<std::string> searchPath() {
+    std::vector<std::string> out;
+    char** list = PHYSFS_getSearchPath();
+    for (char** entry = list; entry && *entry; ++entry)
+        out.emplace_back(*entry);
+    PHYSFS_freeList(list);
+    return out;
+}
+
+} // namespace
+
+TEST(VirtualFileSystem, NovelFolderFirstThenTheArchivesAndLooseFilesWin) {
+    NovelSession session([](NovelFolder& novel) {
+        novel.write("Scripts/a.txt", "loose");
+        novel.write("Scripts.crvdat", makeZip({{"Scripts/a.txt", "archived"}, {"Scripts/only.txt", "only archived"}}));
+        novel.write("Images.crvdat", makeZip({{"Images/x.txt", "x"}}));
+    });
+    const auto path = searchPath();
+    ASSERT_EQ(path.size(), 3u);
+    EXPECT_EQ(path[0], ".");
+    EXPECT_NE(path[1].find("Images.crvdat"), std::string::npos);
+    EXPECT_NE(path[2].find("Scripts.crvdat"), std::string::npos);
+
+    std::wstring text;
+    ASSERT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Scripts/a.txt", text));
+    EXPECT_EQ(text, L"loose");
+    ASSERT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Scripts/only.txt", text));
+    EXPECT_EQ(text, L"only archived");
+    // The four archives that are not there each say so; nothing else is an error.
+    EXPECT_EQ(session.count("[AddPathToPhysfs] ERROR! path:"), 4);
+    EXPECT_NE(session.log().find("[AddPathToPhysfs] ERROR! path:Fonts.crvdat msg:"), std::string::npos);
+}
+
+TEST(VirtualFileSystem, MountingWhatTheLauncherMountedIsNotAnError) {
+    NovelSession session(
+        [](NovelFolder& novel) {
+            novel.write("Scripts.crvdat", makeZip({{"Scripts/main.txt", "hello"}}));
+            // What a launcher does before it hands the engine the main script.
+            ASSERT_TRUE(PHYSFS_init(nullptr));
+            ASSERT_TRUE(PHYSFS_mount(".", nullptr, 1));
+            ASSERT_TRUE(PHYSFS_mount("Scripts.crvdat", nullptr, 1));
+        },
+        true);
+    EXPECT_EQ(session.log().find("path:. msg"), std::string::npos);
+    EXPECT_EQ(session.log().find("path:Scripts.crvdat"), std::string::npos);
+    EXPECT_EQ(searchPath().size(), 2u);
+}
+
+TEST(VirtualFileSystem, StreamReadsSeeksAndReportsFailureAsMinusOne) {
+    NovelSession session([](NovelFolder& novel) {
+        novel.write("SFX.crvdat", makeZip({{"SFX/bell.bin", "0123456789"}}));
+    });
+    crv::PhysFsStream stream(L"SFX\\bell.bin");
+    ASSERT_TRUE(stream.isOpen());
+    EXPECT_EQ(stream.getSize(), 10);
+    EXPECT_EQ(stream.seek(4), 4);
+    EXPECT_EQ(stream.tell(), 4);
+    char buffer[16] = {};
+    EXPECT_EQ(stream.read(buffer, 16), 6);
+    EXPECT_EQ(std::string(buffer, 6), "456789");
+    EXPECT_EQ(stream.read(buffer, 16), 0);
+    EXPECT_EQ(stream.seek(11), -1);
+
+    // Reopening lets go of the first file.
+    EXPECT_FALSE(stream.open(std::string("SFX/missing.bin")));
+    EXPECT_EQ(stream.getSize(), -1);
+    EXPECT_EQ(stream.tell(), -1);
+    EXPECT_EQ(stream.seek(0), -1);
+    EXPECT_EQ(stream.read(buffer, 1), -1);
+}
+
+TEST(VirtualFileSystem, ReadTxtFileDecodesAsTheParserNeedsIt) {
+    NovelSession session([](NovelFolder& novel) {
+        novel.write("Scripts/bom.txt", "\xEF\xBB\xBF\xE3\x81\x82 line");
+        novel.write("Scripts/nul.txt", std::string("before\0after", 12));
+        novel.write("Scripts/sub/deep.txt", "deep");
+        novel.write("Scripts/empty.txt", "");
+    });
+    struct Case {
+        std::wstring path;
+        std::wstring text;
+    };
+    const std::vector<Case> cases = {
+        {L"Scripts/bom.txt", L"\xFEFF\x3042 line"},  // the mark stays as the first character
+        {L"Scripts/nul.txt", L"before"},             // a NUL ends the text
+        {L"Scripts\\sub\\deep.txt", L"deep"},        // a backslash reads as a slash
+        {L"Scripts/empty.txt", L""},
+    };
+    for (const auto& c : cases) {
+        std::wstring text = L"previous";
+        EXPECT_TRUE(crv::PhysFsStream::ReadTxtFile(c.path, text)) << crv::toNarrow(c.path);
+        EXPECT_EQ(text, c.text) << crv::toNarrow(c.path);
+    }
+}
+
+TEST(VirtualFileSystem, ReadTxtFileRejectsBadInputWithItsLogLine) {
+    NovelSession session([](NovelFolder& novel) {
+        novel.write("Scripts/latin1.txt", "caf\xE9 au lait");
+        novel.write("Scripts/cut.txt", "ends mid-letter \xE3\x81");
+        novel.writeOutside("secret.txt", "outside the novel");
+        std::filesystem::create_directory_symlink(novel.outside(), novel.path() / "Scripts/escape");
+    });
+    const std::string outsideAbsolute = (session.folder().outside() / "secret.txt").string();
+    struct Case {
+        std::string path;
+        std::string logLine;
+    };
+    const std::vector<Case> cases = {
+        {"Scripts/latin1.txt", "ERROR: (PhysFsStream::ReadTxtFile) ERROR!!:Scripts/latin1.txt is not valid UTF-8"},
+        {"Scripts/cut.txt", "ERROR: (PhysFsStream::ReadTxtFile) ERROR!!:Scripts/cut.txt is not valid UTF-8"},
+        {"Scripts/missing.txt", "WARNING: (PhysFsStream::ReadTxtFile) FILE DOES NOT EXIST:Scripts/missing.txt"},
+        {"../secret.txt", "FILE DOES NOT EXIST:../secret.txt"},
+        {"Scripts/../../secret.txt", "FILE DOES NOT EXIST:Scripts/../../secret.txt"},
+        {"..\\secret.txt", "FILE DOES NOT EXIST:../secret.txt"},
+        {outsideAbsolute, "FILE DOES NOT EXIST:" + outsideAbsolute},
+        {"Scripts/escape/secret.txt", "FILE DOES NOT EXIST:Scripts/escape/secret.txt"},
+    };
+    for (const auto& c : cases) {
+        std::wstring text = L"kept";
+        EXPECT_FALSE(crv::PhysFsStream::ReadTxtFile(c.path, text)) << c.path;
+        EXPECT_EQ(text, L"kept") << c.path;
+        EXPECT_NE(session.log().find(c.logLine), std::string::npos) << c.path;
+    }
+    // The stream refuses the same paths.
+    for (const auto& c : cases) {
+        if (c.logLine.find("DOES NOT EXIST") != std::string::npos) {
+            EXPECT_FALSE(crv::PhysFsStream(c.path).isOpen()) << c.path;
+        }
+    }
+}
+
+TEST(VirtualFileSystem, BrokenArchivesAreLoggedAndTheRestStillWorks) {
+    NovelSession session([](NovelFolder& novel) {
+        const std::string zip = makeZip({{"Images/a.txt", "a"}});
+        novel.write("Images.crvdat", zip.substr(0, zip.size() - 10)); // the directory at its end is cut
+        std::string noise(4096, '\0');
+        for (std::size_t i = 0; i < noise.size(); ++i)
+            noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+        novel.write("Fonts.crvdat", noise);
+        novel.write("BGM.crvdat", "");
+        novel.write("Scripts.crvdat", makeZip({{"Scripts/ok.txt", "ok"}}));
+        novel.write("Images/loose.txt", "loose");
+    });
+    const std::string log = session.log();
+    for (const char* archive : {"Images.crvdat", "Fonts.crvdat", "BGM.crvdat"})
+        EXPECT_NE(log.find(std::string("[AddPathToPhysfs] ERROR! path:") + archive + " msg:"), std::string::npos)
+            << archive;
+    std::wstring text;
+    EXPECT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Scripts/ok.txt", text));
+    EXPECT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Images/loose.txt", text));
+    EXPECT_FALSE(crv::PhysFsStream::ReadTxtFile(L"Images/a.txt", text));
+}
+
+TEST(VirtualFileSystem, DiskPathsStayInsideTheNovel) {
+    NovelSession session([](NovelFolder& novel) {
+        novel.write("Images/a.png", "x");
+        novel.writeOutside("secret.png", "x");
+    });
+    std::filesystem::create_directory_symlink(session.folder().outside(), "Images/escape");
+    const std::string outside = (session.folder().outside() / "secret.png").string();
+    EXPECT_EQ(crv::NovelDiskPath(L"Images/a.png"), std::optional<std::string>("Images/a.png"));
+    EXPECT_EQ(crv::NovelDiskPath(L"Images\\a.png"), std::optional<std::string>("Images/a.png"));
+    EXPECT_EQ(crv::NovelDiskPath(L"Images/new/b.png"), std::optional<std::string>("Images/new/b.png"));
+    for (const std::wstring& refused : {std::wstring(L"../secret.png"), std::wstring(L"Images/../../secret.png"),
+                                        std::wstring(L"Images\\..\\..\\secret.png"), crv::toWide(outside),
+                                        std::wstring(L"Images/escape/secret.png"), std::wstring()})
+        EXPECT_FALSE(crv::NovelDiskPath(refused).has_value()) << crv::toNarrow(refused);
+}
