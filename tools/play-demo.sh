@@ -9,4 +9,4 @@ if [[ -n "${DISPLAY:-}" ]]; then
   exec "$launcher" "$@" "$root/examples/demo"
 fi
 echo "corvel: no display; playing headless for 600 frames, last frame -> $PWD/demo.png"
-ALSOFT_DRIVERS=null xvfb-run -a -s "-screen 0 1280x720x24" "$launcher" --frames 600 --screenshot demo.png "$@" "$root/examples/demo"
+ALSOFT_DRIVERS=null "$root/tools/with-xvfb.sh" "$launcher" --frames 600 --screenshot demo.png "$@" "$root/examples/demo"

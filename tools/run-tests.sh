@@ -12,7 +12,7 @@ run_suite() {
   local build_dir="$1"
   shift
   "$root/tools/setup.sh" "$build_dir" "$@"
-  xvfb-run -a -s "-screen 0 1280x720x24" ctest --test-dir "$build_dir" -j2 --output-on-failure
+  "$root/tools/with-xvfb.sh" ctest --test-dir "$build_dir" -j2 --output-on-failure
 }
 
 echo "== normal build =="
