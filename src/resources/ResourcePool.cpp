@@ -9,6 +9,7 @@
 #include <physfs.h>
 
 #include <algorithm>
+#include <filesystem>
 
 namespace crv {
 
@@ -62,8 +63,11 @@ bool ResourcePool<R>::get(std::shared_ptr<R>& out, const std::wstring& filepath)
     bool fromFile = false;
     if (!(m_methodSet && m_fromStream)) {
         // The disk route must not reach what the virtual file system refuses (absolute paths, "..").
+        // Only an existing file is tried: archive-only files would otherwise cost a failed open and
+        // an error line from the graphics library on every load.
+        std::error_code ignored;
         if (const auto diskPath = NovelDiskPath(path))
-            fromFile = loadFromFile(*out, *diskPath);
+            fromFile = std::filesystem::is_regular_file(*diskPath, ignored) && loadFromFile(*out, *diskPath);
         else
             OutputDebugStringN(L"WARNING. (ResourcePool::getNewResource) path leaves the novel's folder, not read "
                                L"from disk. filepath:%s \n",
