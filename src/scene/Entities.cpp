@@ -8,8 +8,11 @@
 namespace crv {
 
 namespace {
+bool hasParser() {
+    return Services::pNParser && !Services::pNParser->m_parserDeque.empty();
+}
 int curParserLine() {
-    return Services::pNParser ? Services::CurParser()->getReadLineNo() : 0;
+    return hasParser() ? Services::CurParser()->getReadLineNo() : 0;
 }
 } // namespace
 
@@ -26,7 +29,7 @@ bool InsNovelEntity(const std::shared_ptr<NEntity>& entity, int layer, const std
     registry.entityLayers[layer].push_back(entity);
     entity->setLayer(layer);
     const auto* vars = Services::SysVars();
-    if (vars && !vars->gameMode && Services::pNParser)
+    if (vars && !vars->gameMode && hasParser())
         registry.entityLines[Services::MainParser()->getReadLineNo()].push_back(entity);
     return true;
 }
@@ -57,6 +60,46 @@ std::shared_ptr<NEntity> getEntityWithNType(int nType) {
                 return entity;
             }
     return nullptr;
+}
+
+EntityList getEntitiesWithNType(int nType, bool fromThisScriptOnly) {
+    EntityList found;
+    const auto* vars = Services::SysVars();
+    if (!vars)
+        return found;
+    if (fromThisScriptOnly)
+        OutputDebugStringN(L"(getEntitiesWithNType) FROM THIS SCRIPT ONLY. nType:%i \n", nType);
+    // Read once: the backlog's text box is never handed to the tween commands.
+    const std::wstring backlogBox = Services::SysVars()->backlogTextbox.get();
+    const auto isBacklogBox = [&](const std::shared_ptr<NEntity>& entity) {
+        if (entity->getType() != NTYPE_TEXTBOX || backlogBox.empty() || entity->getName() != backlogBox)
+            return false;
+        OutputDebugStringN(L"not allowing backlog textbox to be tweened \n");
+        return true;
+    };
+    const std::wstring script = fromThisScriptOnly && hasParser() ? Services::CurParser()->getScriptName() : L"";
+    for (auto& [layer, list] : Services::Entities()->entityLayers) {
+        for (auto& entity : list) {
+            if (nType == NTYPE_ALL) {
+                if (!isBacklogBox(entity))
+                    found.push_back(entity);
+                continue;
+            }
+            const int kind = entity->getType();
+            if (kind != nType && !(nType == NTYPE_SYSBUTTON && kind == NTYPE_TRACKBAR))
+                continue;
+            if (fromThisScriptOnly && (nType == NTYPE_SYSBUTTON || nType == NTYPE_BUTTON)) {
+                if (entity->getSrcScriptName() == script)
+                    found.push_back(entity);
+            } else if (nType == NTYPE_TEXTBOX) {
+                if (!isBacklogBox(entity))
+                    found.push_back(entity);
+            } else {
+                found.push_back(entity);
+            }
+        }
+    }
+    return found;
 }
 
 } // namespace crv

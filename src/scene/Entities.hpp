@@ -25,12 +25,17 @@ struct Entities {
     EntityList buttons;                         ///< buttons, system buttons, trackbars in order
 };
 
-/** Registers entity under name on layer (rules: unique names, editor line index). False if the
-    name is taken (logged). */
+/** Registers entity: its name (if any) in the name references, the entity at the end of its
+    layer's list, its layer history, and in the editor the list of the main parser's current line.
+    A name that is taken is logged and nothing is registered (false). */
 bool InsNovelEntity(const std::shared_ptr<NEntity>& entity, int layer, const std::wstring& name);
-/** The entity registered under name, or null. */
+/** The entity registered under name, or null; a found one is logged when log is set. */
 std::shared_ptr<NEntity> getEntityWithName(const std::wstring& name, bool log = true);
-/** The first entity of a kind in drawing order, or null. */
+/** The first entity of a kind in drawing order (logged), or null. */
 std::shared_ptr<NEntity> getEntityWithNType(int nType);
+/** Every entity of a kind in drawing order. Kind 1 means all; kind 8 also yields trackbars; the
+    backlog's text box is never returned for kinds 1 and 4. With fromThisScriptOnly, buttons and
+    system buttons are limited to those the current parser's script created. */
+EntityList getEntitiesWithNType(int nType, bool fromThisScriptOnly = false);
 
 } // namespace crv

@@ -2,10 +2,14 @@
 
 #include "core/Log.hpp"
 #include "core/Services.hpp"
+#include "scene/CmdHandlerLayer.hpp"
 #include "script/Parser.hpp"
 
 #include <SFML/Graphics/RectangleShape.hpp>
 #include <SFML/Graphics/RenderTarget.hpp>
+#include <SFML/Graphics/Text.hpp>
+
+#include <cassert>
 
 namespace crv {
 
@@ -14,8 +18,14 @@ bool editing() {
     const auto* vars = Services::SysVars();
     return vars && !vars->gameMode;
 }
+bool hasParser() {
+    return Services::pNParser && !Services::pNParser->m_parserDeque.empty();
+}
 std::uint8_t currentScriptType() {
-    return Services::pNParser ? Services::CurParser()->getScriptType() : static_cast<std::uint8_t>(SCRIPT_MAIN);
+    return hasParser() ? Services::CurParser()->getScriptType() : static_cast<std::uint8_t>(SCRIPT_MAIN);
+}
+int mainLine() {
+    return hasParser() ? Services::MainParser()->getReadLineNo() : 0;
 }
 } // namespace
 
@@ -48,28 +58,67 @@ NEntity::NEntity(std::uint8_t kind, std::wstring entityName, int layerNumber)
 }
 
 void NEntity::Update() {
-    if (Services::pNParser)
-        execTweens(Services::MainParser()->getReadLineNo());
+    if (editing()) {
+        // An editor rewind restores the layer history; the layer lists follow in a job, since the
+        // frame loop is walking them right now.
+        const int recorded = layer.get(false);
+        const int current = layer.get(true);
+        // An entity rewound past its creation has no layer left; the rewind removes it.
+        if (recorded != current && !layer.empty()) {
+            Tokens tokens{L"layer", name, std::to_wstring(current)};
+            Services::jobs.push([tokens, recorded]() mutable { ExecuteLayer(tokens, recorded); });
+        }
+    }
+    execTweens(mainLine());
 }
 
-void NEntity::addTween(int line, Tween tween) {
+sf::Color NEntity::getColor() {
+    if (nType == NTYPE_TEXTBOX) {
+        if (sf::Text* text = currentTextState())
+            return text->getFillColor();
+    } else if (sSprite* sprite = getCurrentSprite()) {
+        return sprite->getColor();
+    }
+    OutputDebugStringN(L"\n[NEntity::getColor] ERROR. trying to reference nullptr \n");
+    return sf::Color(0, 0, 0, 0);
+}
+
+void NEntity::setColor(const sf::Color& colour) {
+    switch (nType) {
+    case NTYPE_CG:
+    case NTYPE_BG:
+    case NTYPE_TRACKBAR:
+        if (sSprite* sprite = getCurrentSprite())
+            sprite->setColor(colour);
+        return;
+    case NTYPE_TEXTBOX:
+        if (sf::Text* text = currentTextState())
+            text->setFillColor(colour);
+        return;
+    default:
+        return;
+    }
+}
+
+void NEntity::addTween(int /*line*/, Tween tween) {
     auto* vars = Services::SysVars();
     const bool game = vars && vars->gameMode;
     tweens.set(std::move(tween), game);
-    if ((!game || (vars && vars->textProgressMode == 2)) && Services::pNParser)
-        execTweens(line);
+    if (!game || (vars && vars->textProgressMode == 2))
+        execTweens(mainLine());
 }
 
 void NEntity::execTweens(int editorLine) {
     auto& entries = tweens.entries();
+    const bool editor = editing();
     for (auto it = entries.begin(); it != entries.end();) {
-        if (editing() && it->first > editorLine) {
-            OutputDebugStringN(L"[NEntity::execTweens] editorline:%i < tweenExecLine:%i. name: %s \n",
-                               editorLine, it->first, name.c_str());
+        if (editor && it->first > editorLine) {
+            OutputDebugStringN(L"[NEntity::execTweens] editorline:%i < tweenExecLine:%i. name: %s \n", editorLine,
+                               it->first, name.c_str());
             entries.erase(it, entries.end());
             return;
         }
-        if (it->second.step(*this))
+        if (Tween::execTween(this, it->second, it->first))
             it = entries.erase(it);
         else
             ++it;
@@ -87,16 +136,10 @@ NSprite::NSprite(std::uint8_t kind, std::wstring entityName, int layerNumber)
 void NSprite::Update() {
     if (editing()) {
         sSprite& state = m_SpriteStates.get();
-        if (nType == NTYPE_BG && state.m_pTexture && Services::pRenderWindow) {
-            const sf::Vector2f view = Services::pRenderWindow->getView().getSize();
-            const sf::IntRect rect = state.getTextureRect();
-            if (rect.width > 0 && rect.height > 0) {
-                const float sx = view.x / static_cast<float>(rect.width);
-                const float sy = view.y / static_cast<float>(rect.height);
-                if (sx != 1.0f || sy != 1.0f)
-                    state.setScale(sx, sy);
-            }
-        }
+        // A background always fills the view, whatever its own size. (A state without texture
+        // only occurs for an entity rewound past its creation, which the next rewind removes.)
+        if (nType == NTYPE_BG && state.m_pTexture)
+            fitToView(state);
     }
     NEntity::Update();
 }
@@ -107,6 +150,7 @@ void NSprite::Draw(int) {
 }
 
 int NSprite::getCreatedLine() {
+    assert(m_SpriteStates.empty() == false && "m_SpriteStates.empty() == false");
     return m_SpriteStates.firstLine();
 }
 
@@ -123,6 +167,7 @@ sSprite* NSprite::getCurrentSprite() {
 sSprite* NSprite::newState(int line) {
     if (editing())
         m_SpriteStates.eraseFrom(currentScriptType() == SCRIPT_CALLED ? line + 1 : line);
+    assert(m_SpriteStates.empty() == false && "m_SpriteStates.empty( ) == false");
     sSprite copy = m_SpriteStates.get();
     return &m_SpriteStates.set(std::move(copy), false);
 }
@@ -150,13 +195,26 @@ sSprite* NCamera::newCameraState(int line) {
 // ---------------------------------------------------------------------------------------------
 // Drawing
 
+void fitToView(sSprite& sprite) {
+    if (!Services::pRenderWindow)
+        return;
+    const sf::Vector2f view = Services::pRenderWindow->getView().getSize();
+    const sf::IntRect rect = sprite.getTextureRect();
+    if (rect.width <= 0 || rect.height <= 0)
+        return;
+    const float sx = view.x / static_cast<float>(rect.width);
+    const float sy = view.y / static_cast<float>(rect.height);
+    if (sx != 1.0f || sy != 1.0f)
+        sprite.setScale(sx, sy);
+}
+
 void drawEntitySprite(const sSprite& sprite, bool inCamera) {
     if (!Services::pRenderWindow)
         return;
     ActivateRenderWindow();
     sf::RenderStates states = sf::RenderStates::Default;
     if (inCamera && Services::SysVars() && Services::Entities()->pCamera)
-        states.transform = Services::Entities()->pCamera->m_SpriteStates.get().getTransform();
+        states.transform = Services::Entities()->pCamera->getCurrentSprite()->getTransform();
     sf::RenderTarget& target = Services::RenderTarget();
     const auto* vars = Services::SysVars();
     if (vars && vars->boundingBoxDisplay) {
