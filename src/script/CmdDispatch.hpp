@@ -44,8 +44,9 @@ struct CmdEntry {
     bool gameModeOnly;
 };
 
-/** The table in dispatch order: the first row whose command matches the line runs. */
-const std::vector<CmdEntry>& CommandTable();
+/** The table in dispatch order: the first row whose command matches the line runs. Mutable so
+    that tests can put a probe into a row. */
+std::vector<CmdEntry>& CommandTable();
 
 /** The fifteen arguments a text line hands to the text-area builder ("text", name, x, y, layer,
     width, height, font, size, speed, style, shadow, colour, vertical, text); inCamera is false when

@@ -72,7 +72,7 @@ using R = CmdResult;
 
 // The dispatch table, in the order the slots are tested. Slot 2 (bookmark) is absent on purpose:
 // a bookmark line is never executed.
-const std::vector<CmdEntry> kCommandTable = {
+std::vector<CmdEntry> kCommandTable = {
     // slot               handler        result           game mode only
     {CMD_BG,              BG,            R::None,         false},
     {CMD_CG,              CG,            R::None,         false},
@@ -150,7 +150,7 @@ bool cutComment(std::wstring& line, Tokens& tokens) {
 
 } // namespace
 
-const std::vector<CmdEntry>& CommandTable() {
+std::vector<CmdEntry>& CommandTable() {
     return kCommandTable;
 }
 

@@ -14,6 +14,7 @@
 
 #include <physfs.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,11 +26,15 @@ struct EngineOptions {
     bool gameMode = false;     ///< play (true) or edit (false)
     unsigned width = 640;
     unsigned height = 480;
+    /** Runs in the scratch folder before the engine starts (files that start-up reads). */
+    std::function<void(ScratchDir&)> prepare;
 };
 
 class EngineSession {
 public:
     explicit EngineSession(EngineOptions options = {}) {
+        if (options.prepare)
+            options.prepare(m_dir);
         if (!PHYSFS_isInit())
             PHYSFS_init(nullptr);
         crv::Services::pRenderWindow = std::make_unique<sf::RenderWindow>(
