@@ -28,7 +28,8 @@ BENCHMARK(BM_TexturePoolExisting);
 // A 512x512 image decoded out of Images.crvdat and uploaded, each time anew.
 void BM_TexturePoolLoadFromArchive(benchmark::State& state) {
     crvtest::EngineSession engine;
-    engine.dir().write("Images.crvdat", crvtest::makeZip({{"Images/big.png", crvtest::makePng(512, 512, sf::Color::Blue)}}));
+    engine.dir().write("Images.crvdat",
+                       crvtest::makeZip({{"Images/big.png", crvtest::makePng(512, 512, sf::Color::Blue)}}));
     crv::Services::AddPathToPhysfs("Images.crvdat");
     for (auto _ : state) {
         std::shared_ptr<crv::Texture> texture;
@@ -57,10 +58,11 @@ BENCHMARK(BM_ReadTxtFileFromArchive)->Unit(benchmark::kMicrosecond);
 // One pointer move of a volume trackbar: parse Config.xml, write the temporary file, rename it.
 void BM_ConfigWritePerMove(benchmark::State& state) {
     crvtest::EngineSession engine;
-    engine.dir().write("Config.xml", "<Ferncastle><Settings MsgboxScript=\"msgbox.txt\"/><GameSettings "
-                                     "sysWaitInputIcon=\"wait.png\" sysMasterVolume=\"100\" sysBgmVolume=\"100\" "
-                                     "sysSfxVolume=\"100\" sysVoiceVolume=\"100\" sysTextSpeed=\"50\" "
-                                     "sysAutoSpeed=\"50\" sysAutoWait=\"2000\"/></Ferncastle>");
+    engine.dir().write("Config.xml",
+                       "<Ferncastle><Settings MsgboxScript=\"msgbox.txt\"/><GameSettings "
+                       "sysWaitInputIcon=\"wait.png\" sysMasterVolume=\"100\" sysBgmVolume=\"100\" "
+                       "sysSfxVolume=\"100\" sysVoiceVolume=\"100\" sysTextSpeed=\"50\" "
+                       "sysAutoSpeed=\"50\" sysAutoWait=\"2000\"/></Ferncastle>");
     double f = 0.0;
     for (auto _ : state) {
         f = f >= 1.0 ? 0.0 : f + 0.01;

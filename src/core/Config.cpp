@@ -121,15 +121,16 @@ bool saveDocument(const pugi::xml_document& doc) {
     const mode_t mode = ::stat(kConfigFile, &old) == 0 ? (old.st_mode & 0777) : 0644;
     const int fd = ::open(kConfigTempFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
     if (fd < 0) {
-        OutputDebugStringN(L"WARNING. (WriteConfigSetting) cannot write %s: %s \n", toWide(kConfigTempFile).c_str(),
-                           toWide(std::strerror(errno)).c_str());
+        OutputDebugStringN(L"WARNING. (WriteConfigSetting) cannot write %s: %s \n",
+                           toWide(kConfigTempFile).c_str(), toWide(std::strerror(errno)).c_str());
         return false;
     }
     const bool written = writeAll(fd, bytes);
     const int writeErrno = errno;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed) {
-        OutputDebugStringN(L"WARNING. (WriteConfigSetting) cannot write %s: %s \n", toWide(kConfigTempFile).c_str(),
+        OutputDebugStringN(L"WARNING. (WriteConfigSetting) cannot write %s: %s \n",
+                           toWide(kConfigTempFile).c_str(),
                            toWide(std::strerror(written ? errno : writeErrno)).c_str());
         ::unlink(kConfigTempFile);
         return false;
@@ -139,8 +140,8 @@ bool saveDocument(const pugi::xml_document& doc) {
         return false;
     }
     if (::rename(kConfigTempFile, kConfigFile) != 0) {
-        OutputDebugStringN(L"WARNING. (WriteConfigSetting) cannot replace %s: %s \n", toWide(kConfigFile).c_str(),
-                           toWide(std::strerror(errno)).c_str());
+        OutputDebugStringN(L"WARNING. (WriteConfigSetting) cannot replace %s: %s \n",
+                           toWide(kConfigFile).c_str(), toWide(std::strerror(errno)).c_str());
         ::unlink(kConfigTempFile);
         return false;
     }
@@ -215,8 +216,9 @@ bool WriteConfigSetting(const std::wstring& trackVariable, double fraction) {
     if (!root) {
         // A second root element would make the file unreadable XML: keep the value in memory only.
         if (doc.document_element()) {
-            OutputDebugStringN(L"WARNING. (WriteConfigSetting) %s has no Ferncastle root element; not written \n",
-                               toWide(kConfigFile).c_str());
+            OutputDebugStringN(
+                L"WARNING. (WriteConfigSetting) %s has no Ferncastle root element; not written \n",
+                toWide(kConfigFile).c_str());
             return false;
         }
         root = doc.append_child("Ferncastle");

@@ -47,7 +47,8 @@ std::optional<std::string> NovelDiskPath(const std::wstring& path) {
     const auto resolved = std::filesystem::weakly_canonical(root / relative, error);
     if (error)
         return std::nullopt;
-    const auto [rootEnd, resolvedAt] = std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
+    const auto [rootEnd, resolvedAt] =
+        std::mismatch(root.begin(), root.end(), resolved.begin(), resolved.end());
     if (rootEnd != root.end())
         return std::nullopt;
     return narrow;
@@ -149,7 +150,8 @@ bool PhysFsStream::ReadTxtFile(const std::string& path, std::wstring& text) {
         text.swap(decoded);
         return true;
     } catch (const std::runtime_error& e) {
-        OutputDebugStringN(L"\nERROR: (PhysFsStream::ReadTxtFile) RUNTIME ERROR!!:%s \n", toWide(e.what()).c_str());
+        OutputDebugStringN(L"\nERROR: (PhysFsStream::ReadTxtFile) RUNTIME ERROR!!:%s \n",
+                           toWide(e.what()).c_str());
     } catch (const std::exception& e) {
         OutputDebugStringN(L"\nERROR: (PhysFsStream::ReadTxtFile) ERROR!!:%s \n", toWide(e.what()).c_str());
     } catch (...) {

@@ -15,11 +15,21 @@ namespace crv {
 
 namespace {
 
-bool loadFromFile(Texture& r, const std::string& path) { return r.texture.loadFromFile(path, sf::IntRect()); }
-bool loadFromFile(Font& r, const std::string& path) { return r.font.loadFromFile(path); }
-bool loadFromStream(Texture& r) { return r.texture.loadFromStream(*r.stream, sf::IntRect()); }
-bool loadFromStream(Font& r) { return r.font.loadFromStream(*r.stream); }
-void finish(Texture& r) { r.texture.setSmooth(true); }
+bool loadFromFile(Texture& r, const std::string& path) {
+    return r.texture.loadFromFile(path, sf::IntRect());
+}
+bool loadFromFile(Font& r, const std::string& path) {
+    return r.font.loadFromFile(path);
+}
+bool loadFromStream(Texture& r) {
+    return r.texture.loadFromStream(*r.stream, sf::IntRect());
+}
+bool loadFromStream(Font& r) {
+    return r.font.loadFromStream(*r.stream);
+}
+void finish(Texture& r) {
+    r.texture.setSmooth(true);
+}
 void finish(Font&) {}
 
 // Textures made or dropped here must be complete before the window's context uses them.
@@ -36,8 +46,7 @@ int lineOf(bool mainParser) {
 
 } // namespace
 
-template <typename R>
-bool ResourcePool<R>::get(std::shared_ptr<R>& out, const std::wstring& filepath) {
+template <typename R> bool ResourcePool<R>::get(std::shared_ptr<R>& out, const std::wstring& filepath) {
     ActivateRenderWindow();
     std::wstring path = filepath;
     std::replace(path.begin(), path.end(), L'\\', L'/');
@@ -48,12 +57,14 @@ bool ResourcePool<R>::get(std::shared_ptr<R>& out, const std::wstring& filepath)
         out = it->second.lock();
         if (out) {
             OutputDebugStringN(L"[ResourcePool::getExistingResource] filename:%s, refs:%i, pool_size:%i \n",
-                               key.c_str(), static_cast<int>(out.use_count()), static_cast<int>(m_pool.size()));
+                               key.c_str(), static_cast<int>(out.use_count()),
+                               static_cast<int>(m_pool.size()));
             return true;
         }
-        OutputDebugStringN(L"WARNING. (ResourcePool::getExistingResource) filename:%s, refs:0. RELEASING. WILL "
-                           L"RELOAD. \n",
-                           key.c_str());
+        OutputDebugStringN(
+            L"WARNING. (ResourcePool::getExistingResource) filename:%s, refs:0. RELEASING. WILL "
+            L"RELOAD. \n",
+            key.c_str());
         out.reset();
         flushGraphics();
         m_pool.erase(it);
@@ -69,9 +80,10 @@ bool ResourcePool<R>::get(std::shared_ptr<R>& out, const std::wstring& filepath)
         if (const auto diskPath = NovelDiskPath(path))
             fromFile = std::filesystem::is_regular_file(*diskPath, ignored) && loadFromFile(*out, *diskPath);
         else
-            OutputDebugStringN(L"WARNING. (ResourcePool::getNewResource) path leaves the novel's folder, not read "
-                               L"from disk. filepath:%s \n",
-                               filepath.c_str());
+            OutputDebugStringN(
+                L"WARNING. (ResourcePool::getNewResource) path leaves the novel's folder, not read "
+                L"from disk. filepath:%s \n",
+                filepath.c_str());
     }
     if (fromFile) {
         if (!m_methodSet) {
@@ -82,17 +94,18 @@ bool ResourcePool<R>::get(std::shared_ptr<R>& out, const std::wstring& filepath)
     } else {
         auto stream = std::make_shared<PhysFsStream>(path);
         if (!stream->isOpen()) {
-            OutputDebugStringN(L"[ResourcePool::getNewResource] PHYSFS_openRead FAILED. filepath:%s. err-msg:%s \n",
-                               path.c_str(),
-                               PHYSFS_isInit() ? PhysFsLastError().c_str()
-                                                      : L"the virtual file system is not initialised");
+            OutputDebugStringN(
+                L"[ResourcePool::getNewResource] PHYSFS_openRead FAILED. filepath:%s. err-msg:%s \n",
+                path.c_str(),
+                PHYSFS_isInit() ? PhysFsLastError().c_str() : L"the virtual file system is not initialised");
             out.reset();
             flushGraphics();
             return false;
         }
         out->stream = stream;
         if (!loadFromStream(*out)) {
-            OutputDebugStringN(L"[ResourcePool::getNewResource] loadFromStream FAILED. filepath:%s \n", path.c_str());
+            OutputDebugStringN(L"[ResourcePool::getNewResource] loadFromStream FAILED. filepath:%s \n",
+                               path.c_str());
             out.reset();
             flushGraphics();
             return false;
@@ -115,8 +128,7 @@ bool ResourcePool<R>::get(std::shared_ptr<R>& out, const std::wstring& filepath)
     return true;
 }
 
-template <typename R>
-void ResourcePool<R>::rel(std::shared_ptr<R>& res, bool eraseFromPool) {
+template <typename R> void ResourcePool<R>::rel(std::shared_ptr<R>& res, bool eraseFromPool) {
     ActivateRenderWindow();
     if (!res) {
         OutputDebugStringN(L"[ResourcePool::rel] image is nullptr \n");
@@ -130,15 +142,14 @@ void ResourcePool<R>::rel(std::shared_ptr<R>& res, bool eraseFromPool) {
         OutputDebugStringN(L"[ResourcePool::rel] search texture not found. filename:%s \n", name.c_str());
         return;
     }
-    OutputDebugStringN(L"[ResourcePool::rel] filename:%s refs:%i, pool_size:%i, eraseFromPool:%s \n", name.c_str(),
-                       static_cast<int>(it->second.use_count()), static_cast<int>(m_pool.size()),
-                       eraseFromPool ? L"true" : L"false");
+    OutputDebugStringN(L"[ResourcePool::rel] filename:%s refs:%i, pool_size:%i, eraseFromPool:%s \n",
+                       name.c_str(), static_cast<int>(it->second.use_count()),
+                       static_cast<int>(m_pool.size()), eraseFromPool ? L"true" : L"false");
     if (eraseFromPool || it->second.expired())
         m_pool.erase(it);
 }
 
-template <typename R>
-void ResourcePool<R>::releaseAllResources() {
+template <typename R> void ResourcePool<R>::releaseAllResources() {
     ActivateRenderWindow();
     for (const auto& [name, entry] : m_pool)
         if (const long owners = entry.use_count(); owners > 0)
@@ -149,15 +160,14 @@ void ResourcePool<R>::releaseAllResources() {
     OutputDebugStringN(L"[releaseAllResources] COMPLETE \n\n");
 }
 
-template <typename R>
-void ResourcePool<R>::printPool() {
+template <typename R> void ResourcePool<R>::printPool() {
     if (m_pool.empty()) {
         OutputDebugStringN(L"[ResourcePool::printPool] pool empty \n");
         return;
     }
     for (const auto& [name, entry] : m_pool)
-        OutputDebugStringN(L"[ResourcePool::printPool] pool contents. name:\"%s\" use_count:%i \n", name.c_str(),
-                           static_cast<int>(entry.use_count()));
+        OutputDebugStringN(L"[ResourcePool::printPool] pool contents. name:\"%s\" use_count:%i \n",
+                           name.c_str(), static_cast<int>(entry.use_count()));
 }
 
 template class ResourcePool<Texture>;

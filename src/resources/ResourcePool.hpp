@@ -30,8 +30,7 @@ struct Font {
     folders is one entry. The first successful load decides, once, whether the pool tries the loose
     file first (LOAD_FROM_FILE, falling back to the virtual file system on a miss) or only ever reads
     the virtual file system (LOAD_FROM_STREAM). */
-template <typename R>
-class ResourcePool {
+template <typename R> class ResourcePool {
 public:
     /** Gives the resource for filepath (media directory included), loading it on first use. False
         (logged) with out reset when neither the disk nor the virtual file system yields it. */

@@ -114,7 +114,7 @@ TEST_P(BrokenConfig, GivesTheNoticeAndKeepsTheSettings) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Config, BrokenConfig,
-                         testing::Values(std::string(),                                  // missing
+                         testing::Values(std::string(), // missing
                                          std::string("<Ferncastle><GameSettings sysBgmVolume=\"5\""), // cut
                                          std::string("\xFF\xFE not xml")));
 
@@ -164,7 +164,8 @@ TEST(Config, TrackbarWriteScalesStoresTwiceAndKeepsUnknownContent) {
         EXPECT_EQ(crv::Services::SysVars()->*(c.field), c.expected) << name;
         EXPECT_EQ(crv::Services::BaseSysVars()->*(c.field), c.expected) << name;
         pugi::xml_document doc;
-        EXPECT_EQ(gameSettings(doc, session.folder().read("Config.xml")).attribute(c.attribute).as_int(-1), c.expected)
+        EXPECT_EQ(gameSettings(doc, session.folder().read("Config.xml")).attribute(c.attribute).as_int(-1),
+                  c.expected)
             << name;
     }
     crv::Services::RevertNovelState();

@@ -61,7 +61,8 @@ inline std::string makeZip(const std::vector<std::pair<std::string, std::string>
         le(central, 0x02014b50, 4);
         le(central, 20, 2), le(central, 20, 2), le(central, 0, 2), le(central, 0, 2), le(central, 0, 2);
         le(central, 0x21, 2), le(central, crc, 4), le(central, size, 4), le(central, size, 4);
-        le(central, nameLength, 2), le(central, 0, 2), le(central, 0, 2), le(central, 0, 2), le(central, 0, 2);
+        le(central, nameLength, 2), le(central, 0, 2), le(central, 0, 2), le(central, 0, 2),
+            le(central, 0, 2);
         le(central, 0, 4), le(central, offset, 4);
         central += name;
     }

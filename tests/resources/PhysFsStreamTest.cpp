@@ -33,7 +33,8 @@ std::vector<std::string> searchPath() {
 TEST(VirtualFileSystem, NovelFolderFirstThenTheArchivesAndLooseFilesWin) {
     NovelSession session([](NovelFolder& novel) {
         novel.write("Scripts/a.txt", "loose");
-        novel.write("Scripts.crvdat", makeZip({{"Scripts/a.txt", "archived"}, {"Scripts/only.txt", "only archived"}}));
+        novel.write("Scripts.crvdat",
+                    makeZip({{"Scripts/a.txt", "archived"}, {"Scripts/only.txt", "only archived"}}));
         novel.write("Images.crvdat", makeZip({{"Images/x.txt", "x"}}));
     });
     const auto path = searchPath();
@@ -102,9 +103,9 @@ TEST(VirtualFileSystem, ReadTxtFileDecodesAsTheParserNeedsIt) {
         std::wstring text;
     };
     const std::vector<Case> cases = {
-        {L"Scripts/bom.txt", L"\xFEFF\x3042 line"},  // the mark stays as the first character
-        {L"Scripts/nul.txt", L"before"},             // a NUL ends the text
-        {L"Scripts\\sub\\deep.txt", L"deep"},        // a backslash reads as a slash
+        {L"Scripts/bom.txt", L"\xFEFF\x3042 line"}, // the mark stays as the first character
+        {L"Scripts/nul.txt", L"before"},            // a NUL ends the text
+        {L"Scripts\\sub\\deep.txt", L"deep"},       // a backslash reads as a slash
         {L"Scripts/empty.txt", L""},
     };
     for (const auto& c : cases) {
@@ -127,9 +128,11 @@ TEST(VirtualFileSystem, ReadTxtFileRejectsBadInputWithItsLogLine) {
         std::string logLine;
     };
     const std::vector<Case> cases = {
-        {"Scripts/latin1.txt", "ERROR: (PhysFsStream::ReadTxtFile) ERROR!!:Scripts/latin1.txt is not valid UTF-8"},
+        {"Scripts/latin1.txt",
+         "ERROR: (PhysFsStream::ReadTxtFile) ERROR!!:Scripts/latin1.txt is not valid UTF-8"},
         {"Scripts/cut.txt", "ERROR: (PhysFsStream::ReadTxtFile) ERROR!!:Scripts/cut.txt is not valid UTF-8"},
-        {"Scripts/missing.txt", "WARNING: (PhysFsStream::ReadTxtFile) FILE DOES NOT EXIST:Scripts/missing.txt"},
+        {"Scripts/missing.txt",
+         "WARNING: (PhysFsStream::ReadTxtFile) FILE DOES NOT EXIST:Scripts/missing.txt"},
         {"../secret.txt", "FILE DOES NOT EXIST:../secret.txt"},
         {"Scripts/../../secret.txt", "FILE DOES NOT EXIST:Scripts/../../secret.txt"},
         {"..\\secret.txt", "FILE DOES NOT EXIST:../secret.txt"},
@@ -164,7 +167,8 @@ TEST(VirtualFileSystem, BrokenArchivesAreLoggedAndTheRestStillWorks) {
     });
     const std::string log = session.log();
     for (const char* archive : {"Images.crvdat", "Fonts.crvdat", "BGM.crvdat"})
-        EXPECT_NE(log.find(std::string("[AddPathToPhysfs] ERROR! path:") + archive + " msg:"), std::string::npos)
+        EXPECT_NE(log.find(std::string("[AddPathToPhysfs] ERROR! path:") + archive + " msg:"),
+                  std::string::npos)
             << archive;
     std::wstring text;
     EXPECT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Scripts/ok.txt", text));
@@ -182,8 +186,9 @@ TEST(VirtualFileSystem, DiskPathsStayInsideTheNovel) {
     EXPECT_EQ(crv::NovelDiskPath(L"Images/a.png"), std::optional<std::string>("Images/a.png"));
     EXPECT_EQ(crv::NovelDiskPath(L"Images\\a.png"), std::optional<std::string>("Images/a.png"));
     EXPECT_EQ(crv::NovelDiskPath(L"Images/new/b.png"), std::optional<std::string>("Images/new/b.png"));
-    for (const std::wstring& refused : {std::wstring(L"../secret.png"), std::wstring(L"Images/../../secret.png"),
-                                        std::wstring(L"Images\\..\\..\\secret.png"), crv::toWide(outside),
-                                        std::wstring(L"Images/escape/secret.png"), std::wstring()})
+    for (const std::wstring& refused :
+         {std::wstring(L"../secret.png"), std::wstring(L"Images/../../secret.png"),
+          std::wstring(L"Images\\..\\..\\secret.png"), crv::toWide(outside),
+          std::wstring(L"Images/escape/secret.png"), std::wstring()})
         EXPECT_FALSE(crv::NovelDiskPath(refused).has_value()) << crv::toNarrow(refused);
 }

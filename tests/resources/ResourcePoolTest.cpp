@@ -52,8 +52,9 @@ TEST(TexturePool, DiskFirstIsDecidedOnceAndArchiveOnlyFilesStillLoad) {
 
     EXPECT_EQ(session.count("LOAD METHOD SET"), 1);
     EXPECT_EQ(session.count("\n[ResourcePool::getNewResource] LOAD METHOD SET: LOAD_FROM_FILE \n\n"), 1);
-    EXPECT_NE(session.log().find("[ResourcePool::getNewResource] filename:only.png, filepath:Images/only.png refs:1, "
-                                 "pool_size:2, line(m:"),
+    EXPECT_NE(session.log().find(
+                  "[ResourcePool::getNewResource] filename:only.png, filepath:Images/only.png refs:1, "
+                  "pool_size:2, line(m:"),
               std::string::npos);
 }
 
@@ -90,17 +91,19 @@ TEST(TexturePool, OneEntryPerFileNameSharedLiveAndReloadedWhenExpired) {
     EXPECT_EQ(first, second); // the second folder's a.png is the first one's entry
     EXPECT_EQ(colourOf(*second), kLoose);
     EXPECT_EQ(pool.size(), 1u);
-    EXPECT_NE(session.log().find("[ResourcePool::getExistingResource] filename:a.png, refs:2, pool_size:1 \n"),
-              std::string::npos);
+    EXPECT_NE(
+        session.log().find("[ResourcePool::getExistingResource] filename:a.png, refs:2, pool_size:1 \n"),
+        std::string::npos);
 
     first.reset();
     second.reset();
     EXPECT_EQ(pool.size(), 1u); // the pool never keeps one alive, but remembers the name
     std::shared_ptr<crv::Texture> again;
     ASSERT_TRUE(pool.get(again, L"Images/sub/a.png"));
-    EXPECT_NE(session.log().find("WARNING. (ResourcePool::getExistingResource) filename:a.png, refs:0. RELEASING. "
-                                 "WILL RELOAD. \n"),
-              std::string::npos);
+    EXPECT_NE(
+        session.log().find("WARNING. (ResourcePool::getExistingResource) filename:a.png, refs:0. RELEASING. "
+                           "WILL RELOAD. \n"),
+        std::string::npos);
     EXPECT_EQ(colourOf(*again), sf::Color::Green);
     EXPECT_EQ(pool.size(), 1u);
 }
@@ -119,8 +122,9 @@ TEST(TexturePool, ReleasingOneOrAll) {
     pool.rel(a1, false); // another owner remains: the entry stays
     EXPECT_EQ(a1, nullptr);
     EXPECT_EQ(pool.size(), 2u);
-    EXPECT_NE(session.log().find("[ResourcePool::rel] filename:a.png refs:1, pool_size:2, eraseFromPool:false \n"),
-              std::string::npos);
+    EXPECT_NE(
+        session.log().find("[ResourcePool::rel] filename:a.png refs:1, pool_size:2, eraseFromPool:false \n"),
+        std::string::npos);
 
     const crv::Texture* kept = a2.get();
     std::shared_ptr<crv::Texture> holder = a2;
@@ -150,7 +154,8 @@ TEST(TexturePool, ReleasingOneOrAll) {
     const std::string log = session.log();
     EXPECT_NE(log.find("[releaseAllResources] WARNING. name:a.png use_count:1 \n"), std::string::npos);
     EXPECT_NE(log.find("[releaseAllResources] WARNING. name:b.png use_count:1 \n"), std::string::npos);
-    EXPECT_NE(log.find("[ResourcePool::printPool] pool empty \n[releaseAllResources] COMPLETE \n\n"), std::string::npos);
+    EXPECT_NE(log.find("[ResourcePool::printPool] pool empty \n[releaseAllResources] COMPLETE \n\n"),
+              std::string::npos);
 }
 
 TEST(FontPool, ArchivedFontKeepsItsStreamAndDrawsGlyphsLater) {
@@ -184,9 +189,10 @@ TEST(ResourcePools, BadInputIsLoggedAndRefused) {
         std::string logLine;
     };
     const std::vector<Case> cases = {
-        {L"Images/fake.png", "[ResourcePool::getNewResource] loadFromStream FAILED. filepath:Images/fake.png \n"},
-        {L"Images/missing.png",
-         "[ResourcePool::getNewResource] PHYSFS_openRead FAILED. filepath:Images/missing.png. err-msg:not found \n"},
+        {L"Images/fake.png",
+         "[ResourcePool::getNewResource] loadFromStream FAILED. filepath:Images/fake.png \n"},
+        {L"Images/missing.png", "[ResourcePool::getNewResource] PHYSFS_openRead FAILED. "
+                                "filepath:Images/missing.png. err-msg:not found \n"},
         {L"Images/../../secret.png", "PHYSFS_openRead FAILED. filepath:Images/../../secret.png. err-msg:"},
         {L"../secret.png", "WARNING. (ResourcePool::getNewResource) path leaves the novel's folder"},
         {crv::toWide(outside), "PHYSFS_openRead FAILED. filepath:" + outside + ". err-msg:not found"},
