@@ -124,3 +124,50 @@ TEST(SceneDraw, ANewImageFadesInOnItsFirstUpdateWhilePlaying) {
 }
 
 } // namespace
+
+namespace {
+
+// The same rewind driven by script text through the parser, as the editor does it.
+TEST(SceneDraw, AScriptReadToALineShowsThatLinesScene) {
+    crvtest::EngineOptions o = scenekit::options(false);
+    o.scriptText = L"bg back.png\ncg a red.png 10 10 1\n\ncg a red.png 150 60 1\n";
+    EngineSession engine(o);
+    engine.writeImage("Images/back.png", 20, 10, [](unsigned, unsigned) { return sf::Color::Blue; });
+    scenekit::solid(engine, "red.png", 20, 20, sf::Color::Red);
+    crv::Parser& main = engine.mainParser();
+    main.ReadScript(4);
+    sf::Image frame = draw(engine);
+    EXPECT_EQ(frame.getPixel(155, 65), sf::Color::Red);
+    EXPECT_EQ(frame.getPixel(15, 15), sf::Color::Blue);
+
+    main.GotoLine(3);
+    main.ReadScript(3);
+    crv::UpdateEngine(false, false);
+    frame = draw(engine);
+    EXPECT_EQ(frame.getPixel(15, 15), sf::Color::Red) << "line 2's position";
+    EXPECT_EQ(frame.getPixel(155, 65), sf::Color::Blue);
+
+    main.GotoLine(2);
+    main.ReadScript(1);
+    crv::UpdateEngine(false, false);
+    EXPECT_EQ(crv::getEntityWithName(L"a", false), nullptr);
+    EXPECT_EQ(draw(engine).getPixel(15, 15), sf::Color::Blue);
+}
+
+TEST(SceneDraw, CameraBacklogAndWaitIconSurviveEveryRemoval) {
+    EngineSession engine(scenekit::options(true));
+    scenekit::solid(engine, "icon.png", 8, 8, sf::Color::White);
+    auto& registry = *crv::Services::Entities();
+    ASSERT_TRUE(registry.pWaitIcon->loadTexture(L"icon.png"));
+    EXPECT_EQ(registry.pWaitIcon->getType(), crv::NTYPE_WAITICON);
+    EXPECT_EQ(registry.pWaitIcon->getLayer(), -1);
+    EXPECT_TRUE(registry.pWaitIcon->getName().empty());
+    run(crv::ExecuteClear, {L"clear"});
+    crv::Services::RemoveEntitiesFromLine(1);
+    ASSERT_NE(registry.pWaitIcon, nullptr);
+    EXPECT_NE(registry.pWaitIcon->getCurrentSprite(), nullptr) << "it keeps its picture";
+    EXPECT_NE(registry.pCamera, nullptr);
+    EXPECT_NE(registry.pBacklog, nullptr);
+}
+
+} // namespace
