@@ -275,8 +275,13 @@ void ExecuteCreateDummyCG(Tokens& tokens) {
         if (c == L'\\')
             c = L'/';
     const fs::path target = fs::path(toNarrow(imagesDir() + relative + L".png"));
-    const fs::path temp =
-        target.parent_path() / ("." + target.stem().string() + "." + std::to_string(::getpid()) + ".tmp.png");
+    // Appended piece by piece: GCC 12 at -O2 misreads "." + string as an overlapping copy.
+    std::string tempName(".");
+    tempName += target.stem().string();
+    tempName += '.';
+    tempName += std::to_string(::getpid());
+    tempName += ".tmp.png";
+    const fs::path temp = target.parent_path() / tempName;
     std::error_code ec;
     if (!target.parent_path().empty())
         fs::create_directories(target.parent_path(), ec);
