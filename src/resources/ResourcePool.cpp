@@ -79,7 +79,7 @@ template <typename R> bool ResourcePool<R>::get(std::shared_ptr<R>& out, const s
         std::error_code ignored;
         if (const auto diskPath = NovelDiskPath(path))
             fromFile = std::filesystem::is_regular_file(*diskPath, ignored) && loadFromFile(*out, *diskPath);
-        else
+        else if (!path.empty())
             OutputDebugStringN(
                 L"WARNING. (ResourcePool::getNewResource) path leaves the novel's folder, not read "
                 L"from disk. filepath:%s \n",

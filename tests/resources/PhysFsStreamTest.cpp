@@ -5,6 +5,7 @@
 
 #include "core/Text.hpp"
 #include "resources/PhysFsStream.hpp"
+#include "resources/ResourcePool.hpp"
 
 #include <gtest/gtest.h>
 
@@ -153,27 +154,74 @@ TEST(VirtualFileSystem, ReadTxtFileRejectsBadInputWithItsLogLine) {
     }
 }
 
-TEST(VirtualFileSystem, BrokenArchivesAreLoggedAndTheRestStillWorks) {
-    NovelSession session([](NovelFolder& novel) {
-        const std::string zip = makeZip({{"Images/a.txt", "a"}});
-        novel.write("Images.crvdat", zip.substr(0, zip.size() - 10)); // the directory at its end is cut
-        std::string noise(4096, '\0');
-        for (std::size_t i = 0; i < noise.size(); ++i)
-            noise[i] = static_cast<char>((i * 2654435761u) >> 13);
-        novel.write("Fonts.crvdat", noise);
-        novel.write("BGM.crvdat", "");
+// Each broken images archive is its own engine (one per process): it is logged when mounted, and
+// everything else still works.
+class BrokenImagesArchive : public testing::TestWithParam<std::string> {};
+
+TEST_P(BrokenImagesArchive, IsLoggedAndTheRestStillWorks) {
+    const std::string kind = GetParam();
+    NovelSession session([&](NovelFolder& novel) {
+        std::string bytes;
+        if (kind == "truncated") {
+            const std::string zip = makeZip({{"Images/only.png", crvtest::makePng(2, 2, sf::Color::Red)}});
+            bytes = zip.substr(0, zip.size() / 2); // the directory at its end is gone
+        } else if (kind == "random") {
+            bytes.resize(4096);
+            for (std::size_t i = 0; i < bytes.size(); ++i)
+                bytes[i] = static_cast<char>((i * 2654435761u) >> 13);
+        }
+        novel.write("Images.crvdat", bytes);
         novel.write("Scripts.crvdat", makeZip({{"Scripts/ok.txt", "ok"}}));
-        novel.write("Images/loose.txt", "loose");
+        novel.write("Images/loose.png", crvtest::makePng(2, 2, sf::Color::Red));
     });
-    const std::string log = session.log();
-    for (const char* archive : {"Images.crvdat", "Fonts.crvdat", "BGM.crvdat"})
-        EXPECT_NE(log.find(std::string("[AddPathToPhysfs] ERROR! path:") + archive + " msg:"),
-                  std::string::npos)
-            << archive;
+    EXPECT_NE(session.log().find("[AddPathToPhysfs] ERROR! path:Images.crvdat msg:"), std::string::npos);
     std::wstring text;
     EXPECT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Scripts/ok.txt", text));
-    EXPECT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Images/loose.txt", text));
-    EXPECT_FALSE(crv::PhysFsStream::ReadTxtFile(L"Images/a.txt", text));
+    std::shared_ptr<crv::Texture> texture;
+    EXPECT_TRUE(crv::TexturePool().get(texture, L"Images/loose.png"));
+    EXPECT_FALSE(crv::TexturePool().get(texture, L"Images/only.png"));
+    EXPECT_NE(session.log().find("PHYSFS_openRead FAILED. filepath:Images/only.png. err-msg:not found"),
+              std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(VirtualFileSystem, BrokenImagesArchive,
+                         testing::Values("truncated", "random", "empty"));
+
+// Cut data inside archives that mount: a script whose archive promises more bytes than it holds is
+// refused rather than handed on cut, and a cut image fails to decode.
+TEST(VirtualFileSystem, CutEntriesAreRefused) {
+    const auto overstated = [](std::string zip) {
+        const auto patch = [&](std::size_t at) {
+            std::uint32_t size = 0;
+            for (int i = 0; i < 4; ++i)
+                size |= static_cast<std::uint32_t>(static_cast<unsigned char>(zip[at + i])) << (8 * i);
+            size += 5000;
+            for (int i = 0; i < 4; ++i)
+                zip[at + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
+        };
+        patch(18), patch(22); // the local header's sizes
+        const std::size_t central = zip.find(std::string("PK\x01\x02", 4));
+        patch(central + 20), patch(central + 24);
+        return zip;
+    };
+    NovelSession session([&](NovelFolder& novel) {
+        novel.write("Scripts.crvdat", overstated(makeZip({{"Scripts/cut.txt", "a script"}})));
+        const std::string png = crvtest::makePng(8, 8, sf::Color::Red);
+        novel.write("Images.crvdat", makeZip({{"Images/cut.png", png.substr(0, png.size() / 2)}}));
+    });
+    EXPECT_EQ(session.log().find("path:Scripts.crvdat msg"), std::string::npos); // both archives mount
+    EXPECT_EQ(session.log().find("path:Images.crvdat msg"), std::string::npos);
+    std::wstring text = L"kept";
+    EXPECT_FALSE(crv::PhysFsStream::ReadTxtFile(L"Scripts/cut.txt", text));
+    EXPECT_EQ(text, L"kept");
+    EXPECT_NE(
+        session.log().find("ERROR: (PhysFsStream::ReadTxtFile) RUNTIME ERROR!!:cannot read Scripts/cut.txt"),
+        std::string::npos);
+    std::shared_ptr<crv::Texture> texture;
+    EXPECT_FALSE(crv::TexturePool().get(texture, L"Images/cut.png"));
+    EXPECT_NE(session.log().find(
+                  "[ResourcePool::getNewResource] loadFromStream FAILED. filepath:Images/cut.png \n"),
+              std::string::npos);
 }
 
 TEST(VirtualFileSystem, DiskPathsStayInsideTheNovel) {
