@@ -129,10 +129,12 @@ private:
     prepare has filled first. */
 class NovelSession {
 public:
-    explicit NovelSession(const std::function<void(NovelFolder&)>& prepare = {}, bool gameMode = false) {
+    /** hostInitialisesPhysFs false leaves PhysFS as prepare left it, for the engine to deal with. */
+    explicit NovelSession(const std::function<void(NovelFolder&)>& prepare = {}, bool gameMode = false,
+                          bool hostInitialisesPhysFs = true) {
         if (prepare)
             prepare(m_folder);
-        if (!PHYSFS_isInit())
+        if (hostInitialisesPhysFs && !PHYSFS_isInit())
             PHYSFS_init(nullptr);
         crv::Services::pRenderWindow = std::make_unique<sf::RenderWindow>(
             sf::VideoMode(320, 240), "corvel-test", sf::Style::None, sf::ContextSettings(0, 0, 0, 2, 0));

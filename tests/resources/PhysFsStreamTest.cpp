@@ -69,6 +69,14 @@ TEST(VirtualFileSystem, MountingWhatTheLauncherMountedIsNotAnError) {
     EXPECT_EQ(searchPath().size(), 2u);
 }
 
+TEST(VirtualFileSystem, AnApplicationHostThatDidNotInitialisePhysFsStillGetsItsFiles) {
+    NovelSession session([](NovelFolder& novel) { novel.write("Scripts/main.txt", "hello"); }, true, false);
+    EXPECT_TRUE(PHYSFS_isInit());
+    std::wstring text;
+    EXPECT_TRUE(crv::PhysFsStream::ReadTxtFile(L"Scripts/main.txt", text));
+    EXPECT_EQ(text, L"hello");
+}
+
 TEST(VirtualFileSystem, StreamReadsSeeksAndReportsFailureAsMinusOne) {
     NovelSession session([](NovelFolder& novel) {
         novel.write("SFX.crvdat", makeZip({{"SFX/bell.bin", "0123456789"}}));
