@@ -17,6 +17,10 @@ namespace crv {
 bool NPHYSFS_close(PHYSFS_File* file) {
     if (!file)
         return true;
+    // PHYSFS_deinit has already closed and freed every open file (a host may shut PhysFS down while
+    // a font or a music stream still holds one): closing it again would touch freed memory.
+    if (!PHYSFS_isInit())
+        return false;
     if (!PHYSFS_close(file)) {
         OutputDebugStringN(L"[NPHYSFS_close] PHYSFS_close ERROR!!! %s \n", PhysFsLastError().c_str());
         return false;
@@ -82,24 +86,31 @@ void PhysFsStream::close() {
     m_file.reset();
 }
 
+namespace {
+// The handle is only valid while PhysFS is initialised: PHYSFS_deinit frees it.
+bool usable(const std::shared_ptr<PHYSFS_File>& file) {
+    return file && PHYSFS_isInit();
+}
+} // namespace
+
 sf::Int64 PhysFsStream::read(void* data, sf::Int64 size) {
-    if (!isOpen() || size < 0)
+    if (!usable(m_file) || size < 0)
         return -1;
     return PHYSFS_readBytes(m_file.get(), data, static_cast<PHYSFS_uint64>(size));
 }
 
 sf::Int64 PhysFsStream::seek(sf::Int64 position) {
-    if (!isOpen() || position < 0 || !PHYSFS_seek(m_file.get(), static_cast<PHYSFS_uint64>(position)))
+    if (!usable(m_file) || position < 0 || !PHYSFS_seek(m_file.get(), static_cast<PHYSFS_uint64>(position)))
         return -1;
     return tell();
 }
 
 sf::Int64 PhysFsStream::tell() {
-    return isOpen() ? PHYSFS_tell(m_file.get()) : -1;
+    return usable(m_file) ? PHYSFS_tell(m_file.get()) : -1;
 }
 
 sf::Int64 PhysFsStream::getSize() {
-    return isOpen() ? PHYSFS_fileLength(m_file.get()) : -1;
+    return usable(m_file) ? PHYSFS_fileLength(m_file.get()) : -1;
 }
 
 // ---------------------------------------------------------------------------------------------

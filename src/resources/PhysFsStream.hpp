@@ -13,7 +13,8 @@ struct PHYSFS_File;
 namespace crv {
 
 /** Closes a PhysFS file; on failure logs "[NPHYSFS_close] PHYSFS_close ERROR!!! ..." and returns
-    false. A null file is a no-op that succeeds. */
+    false. A null file is a no-op that succeeds. After PHYSFS_deinit (which freed every open file)
+    it does nothing and returns false. */
 bool NPHYSFS_close(PHYSFS_File* file);
 
 /** PhysFS's last error as wide text ("" when there is none). */
