@@ -43,8 +43,8 @@ Tween::Tween(std::int32_t tweenType, double start, double length, sf::Vector2f f
     : type(tweenType), synchronous(sync), startTime(start), duration(length), startPos(from), endPos(to),
       hideAtEnd(hide) {}
 
-Tween::Tween(std::int32_t tweenType, double start, double length, std::int32_t from, std::int32_t to, bool sync,
-             bool hide)
+Tween::Tween(std::int32_t tweenType, double start, double length, std::int32_t from, std::int32_t to,
+             bool sync, bool hide)
     : type(tweenType), synchronous(sync), startTime(start), duration(length), startValue(from), endValue(to),
       hideAtEnd(hide) {}
 
@@ -82,9 +82,9 @@ bool Tween::execTween(NEntity* entity, Tween& tween, int triggerLine) {
     const double elapsed = static_cast<double>(static_cast<std::uint32_t>(now - start));
     bool finished = false;
     if (elapsed > tween.duration) {
-        OutputDebugStringN(
-            L"[Tween::execTween] fin. name:%s, wanted-duration:%fms, real-duration:%fms, tween-triggerLine:%i \n",
-            entity->getName().c_str(), tween.duration, elapsed, triggerLine);
+        OutputDebugStringN(L"[Tween::execTween] fin. name:%s, wanted-duration:%fms, real-duration:%fms, "
+                           L"tween-triggerLine:%i \n",
+                           entity->getName().c_str(), tween.duration, elapsed, triggerLine);
         finished = true;
     }
     applyTween(entity, tween, elapsed);
@@ -107,10 +107,12 @@ void Tween::applyTween(NEntity* entity, const Tween& tween, double elapsed) {
             target->setPosition(tween.endPos);
             return;
         }
-        const double x = easeInOutQuad(elapsed, tween.startPos.x,
-                                       static_cast<double>(tween.endPos.x) - tween.startPos.x, tween.duration);
-        const double y = easeInOutQuad(elapsed, tween.startPos.y,
-                                       static_cast<double>(tween.endPos.y) - tween.startPos.y, tween.duration);
+        const double x =
+            easeInOutQuad(elapsed, tween.startPos.x, static_cast<double>(tween.endPos.x) - tween.startPos.x,
+                          tween.duration);
+        const double y =
+            easeInOutQuad(elapsed, tween.startPos.y, static_cast<double>(tween.endPos.y) - tween.startPos.y,
+                          tween.duration);
         target->setPosition(static_cast<float>(x), static_cast<float>(y));
         return;
     }

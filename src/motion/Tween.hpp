@@ -28,8 +28,8 @@ struct Tween {
     Tween(std::int32_t type, double startTime, double duration, sf::Vector2f startPos, sf::Vector2f endPos,
           bool synchronous, bool hideAtEnd);
     /** A fade, rotation or zoom: positions are (0, 0). */
-    Tween(std::int32_t type, double startTime, double duration, std::int32_t startValue, std::int32_t endValue,
-          bool synchronous, bool hideAtEnd);
+    Tween(std::int32_t type, double startTime, double duration, std::int32_t startValue,
+          std::int32_t endValue, bool synchronous, bool hideAtEnd);
 
     /** Steps tween on entity at the clock's current time; true when it has finished (its time is
         up, skip progress is on, or entity is null). A negative duration is never applied and never
@@ -41,14 +41,14 @@ struct Tween {
     static void applyTween(NEntity* entity, const Tween& tween, double elapsed);
 
     std::int32_t type = Alpha;
-    bool synchronous = false;   ///< its line was a synchronous command (the parser waits for it)
-    double startTime = 0.0;     ///< timeGetTime at creation, ms
-    double duration = 0.0;      ///< ms; 0 applies the end value at once
-    sf::Vector2f startPos{};    ///< Position only
-    sf::Vector2f endPos{};      ///< Position only
+    bool synchronous = false;    ///< its line was a synchronous command (the parser waits for it)
+    double startTime = 0.0;      ///< timeGetTime at creation, ms
+    double duration = 0.0;       ///< ms; 0 applies the end value at once
+    sf::Vector2f startPos{};     ///< Position only
+    sf::Vector2f endPos{};       ///< Position only
     std::int32_t startValue = 0; ///< alpha 0-255, degrees or percent
     std::int32_t endValue = 0;
-    bool hideAtEnd = false;     ///< Alpha only: hide the entity when the fade ends at 0 (game mode)
+    bool hideAtEnd = false; ///< Alpha only: hide the entity when the fade ends at 0 (game mode)
 };
 
 /** t / d * c + b, and exactly b + c once t > d. */

@@ -54,9 +54,9 @@ std::shared_ptr<NEntity> getEntityWithNType(int nType) {
     for (auto& [layer, list] : Services::Entities()->entityLayers)
         for (auto& entity : list)
             if (entity->getType() == nType) {
-                OutputDebugStringN(
-                    L"[Execute] same NType reference found. name:%s, current-line:%d, original(mainscript)-line:%d \n",
-                    entity->getName().c_str(), curParserLine(), entity->getCreatedLine());
+                OutputDebugStringN(L"[Execute] same NType reference found. name:%s, current-line:%d, "
+                                   L"original(mainscript)-line:%d \n",
+                                   entity->getName().c_str(), curParserLine(), entity->getCreatedLine());
                 return entity;
             }
     return nullptr;
@@ -77,7 +77,8 @@ EntityList getEntitiesWithNType(int nType, bool fromThisScriptOnly) {
         OutputDebugStringN(L"not allowing backlog textbox to be tweened \n");
         return true;
     };
-    const std::wstring script = fromThisScriptOnly && hasParser() ? Services::CurParser()->getScriptName() : L"";
+    const std::wstring script =
+        fromThisScriptOnly && hasParser() ? Services::CurParser()->getScriptName() : L"";
     for (auto& [layer, list] : Services::Entities()->entityLayers) {
         for (auto& entity : list) {
             if (nType == NTYPE_ALL) {

@@ -16,13 +16,13 @@ class NBacklog;
 using EntityList = std::list<std::shared_ptr<NEntity>>;
 
 struct Entities {
-    std::map<int, EntityList> entityLayers;     ///< drawing order: ascending layer, then insertion
-    std::map<int, EntityList> entityLines;      ///< editor only: entities by creating line
+    std::map<int, EntityList> entityLayers; ///< drawing order: ascending layer, then insertion
+    std::map<int, EntityList> entityLines;  ///< editor only: entities by creating line
     std::map<std::wstring, std::shared_ptr<NEntity>> m_nameReferences; ///< unique names
-    std::shared_ptr<NSprite> pWaitIcon;         ///< wait-for-input icon (kind 13)
-    std::shared_ptr<NCamera> pCamera;           ///< the camera; not layered
-    std::shared_ptr<NBacklog> pBacklog;         ///< the backlog; not layered
-    EntityList buttons;                         ///< buttons, system buttons, trackbars in order
+    std::shared_ptr<NSprite> pWaitIcon;                                ///< wait-for-input icon (kind 13)
+    std::shared_ptr<NCamera> pCamera;                                  ///< the camera; not layered
+    std::shared_ptr<NBacklog> pBacklog;                                ///< the backlog; not layered
+    EntityList buttons; ///< buttons, system buttons, trackbars in order
 };
 
 /** Registers entity: its name (if any) in the name references, the entity at the end of its

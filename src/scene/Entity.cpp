@@ -113,8 +113,8 @@ void NEntity::execTweens(int editorLine) {
     const bool editor = editing();
     for (auto it = entries.begin(); it != entries.end();) {
         if (editor && it->first > editorLine) {
-            OutputDebugStringN(L"[NEntity::execTweens] editorline:%i < tweenExecLine:%i. name: %s \n", editorLine,
-                               it->first, name.c_str());
+            OutputDebugStringN(L"[NEntity::execTweens] editorline:%i < tweenExecLine:%i. name: %s \n",
+                               editorLine, it->first, name.c_str());
             entries.erase(it, entries.end());
             return;
         }

@@ -37,7 +37,8 @@ TEST(Tween, AMoveEasesInAndOutAndLandsExactlyOnItsEnd) {
     EngineSession engine(scenekit::options(true));
     PinnedClock clock(1000);
     auto a = makeImage(engine);
-    a->addTween(0, Tween(crv::Position, 1000.0, 1000.0, sf::Vector2f(0, 0), sf::Vector2f(100, 0), false, false));
+    a->addTween(0,
+                Tween(crv::Position, 1000.0, 1000.0, sf::Vector2f(0, 0), sf::Vector2f(100, 0), false, false));
     ASSERT_EQ(a->tweens.size(), 1u) << "game mode: the first step waits for the next update";
     for (auto [ms, x] : {std::pair{1250u, 12.5f}, {1500u, 50.f}, {1750u, 87.5f}}) {
         clock.set(ms);
@@ -140,14 +141,16 @@ TEST(Tween, TheEditorDropsTweensStartedAfterItsLine) {
     PinnedClock clock(0);
     auto a = makeImage(engine);
     scenekit::atLine(engine, 20);
-    a->addTween(20, Tween(crv::Position, 0.0, 1000.0, sf::Vector2f(0, 0), sf::Vector2f(100, 0), false, false));
+    a->addTween(20,
+                Tween(crv::Position, 0.0, 1000.0, sf::Vector2f(0, 0), sf::Vector2f(100, 0), false, false));
     scenekit::atLine(engine, 21);
     a->addTween(21, Tween(crv::Scale, 0.0, 1000.0, 100, 200, false, false));
     ASSERT_EQ(a->tweens.size(), 2u);
     scenekit::atLine(engine, 19);
     a->Update();
     EXPECT_TRUE(a->tweens.empty());
-    EXPECT_NE(engine.log().find("[NEntity::execTweens] editorline:19 < tweenExecLine:20. name: a"), std::string::npos);
+    EXPECT_NE(engine.log().find("[NEntity::execTweens] editorline:19 < tweenExecLine:20. name: a"),
+              std::string::npos);
     EXPECT_EQ(engine.log().find("tweenExecLine:21"), std::string::npos) << "one line for the walk";
 }
 
@@ -175,7 +178,8 @@ TEST(Tween, OddRecordsAreHarmless) {
 
     Tween odd(7, 0.0, 10.0, 0, 0, false, false);
     EXPECT_TRUE(Tween::execTween(a.get(), odd, 1)) << "an unknown type still finishes on time";
-    EXPECT_NE(engine.log().find("[Tween::applyTween] WARNING. TweenType:7 is not handled"), std::string::npos);
+    EXPECT_NE(engine.log().find("[Tween::applyTween] WARNING. TweenType:7 is not handled"),
+              std::string::npos);
 
     // An image without texture: nothing to move, the step still completes.
     auto blank = std::make_shared<crv::NSprite>(crv::NTYPE_CG, L"blank", 1);
@@ -187,8 +191,8 @@ TEST(Tween, ElapsedTimeSurvivesAWrapOfTheClock) {
     EngineSession engine(scenekit::options(true));
     PinnedClock clock(0x100);
     auto a = makeImage(engine);
-    Tween move(crv::Position, 4294967040.0 /* 0xFFFFFF00 */, 1024.0, sf::Vector2f(0, 0), sf::Vector2f(100, 0), false,
-               false);
+    Tween move(crv::Position, 4294967040.0 /* 0xFFFFFF00 */, 1024.0, sf::Vector2f(0, 0), sf::Vector2f(100, 0),
+               false, false);
     EXPECT_FALSE(Tween::execTween(a.get(), move, 1));
     EXPECT_FLOAT_EQ(a->getCurrentSprite()->getPosition().x, 50.f) << "512 ms after the start";
 }

@@ -32,7 +32,8 @@ TEST(ImageCommands, BgTwiceReusesTheSystemBackgroundAndResetsItsTint) {
     EXPECT_EQ(sys.m_SpriteStates.size(), 2u) << "one entity, a state per line";
     EXPECT_EQ(sys.getColor(), sf::Color::White) << "hidden just before its reuse: opaque white";
     EXPECT_FALSE(sys.isHidden());
-    EXPECT_EQ(sys.getCurrentSprite()->getScale(), sf::Vector2f(10, 10)) << "stretched over the 200 x 100 view";
+    EXPECT_EQ(sys.getCurrentSprite()->getScale(), sf::Vector2f(10, 10))
+        << "stretched over the 200 x 100 view";
     EXPECT_TRUE(image(L"named")->isHidden()) << "the editor keeps it, hidden from line 2 on";
 
     crv::Services::RemoveEntitiesFromLine(2);
@@ -124,7 +125,8 @@ TEST(ImageCommands, BadInputIsLoggedAndChangesNothing) {
     };
     crv::InsNovelEntity(std::make_shared<Box>(), 0, L"box");
     run(crv::ExecuteCG, {L"cg", L"box", L"a.png", L"1", L"1", L"0"});
-    EXPECT_NE(engine.log().find("ERROR. (HandleCG_InsRm) entity:'box' is already assigned to an entity not a cg or bg"),
+    EXPECT_NE(engine.log().find(
+                  "ERROR. (HandleCG_InsRm) entity:'box' is already assigned to an entity not a cg or bg"),
               std::string::npos);
     EXPECT_EQ(crv::getEntityWithName(L"box", false)->getType(), crv::NTYPE_TEXTBOX);
 }
@@ -172,8 +174,12 @@ void clearScene(bool playing) {
     EXPECT_NE(crv::Services::Entities()->pCamera, nullptr);
 }
 
-TEST(ImageCommands, ClearEmptiesTheSceneWhilePlaying) { clearScene(true); }
-TEST(ImageCommands, ClearLeavesTheEditorsSceneAlone) { clearScene(false); }
+TEST(ImageCommands, ClearEmptiesTheSceneWhilePlaying) {
+    clearScene(true);
+}
+TEST(ImageCommands, ClearLeavesTheEditorsSceneAlone) {
+    clearScene(false);
+}
 
 class DummyCG : public ::testing::Test {
 protected:

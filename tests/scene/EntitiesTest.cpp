@@ -20,7 +20,8 @@ struct Plain : crv::NEntity {
     std::wstring m_script;
 };
 
-std::shared_ptr<Plain> add(std::uint8_t kind, const std::wstring& name, int layer, const std::wstring& script = L"") {
+std::shared_ptr<Plain> add(std::uint8_t kind, const std::wstring& name, int layer,
+                           const std::wstring& script = L"") {
     auto entity = std::make_shared<Plain>(kind, name, layer, script);
     crv::InsNovelEntity(entity, layer, name);
     return entity;
@@ -49,10 +50,12 @@ TEST(Entities, RegistrationKeepsNamesUniqueAndIndexesEditorLines) {
     EXPECT_FALSE(crv::InsNovelEntity(clash, 5, L"hero"));
     EXPECT_EQ(registry.m_nameReferences[L"hero"], named) << "the first one stays";
     EXPECT_EQ(registry.entityLayers.count(5), 0u) << "the duplicate is registered nowhere";
-    EXPECT_NE(engine.log().find("ERROR. (InsNovelEntity) name:hero already exists at line:"), std::string::npos);
+    EXPECT_NE(engine.log().find("ERROR. (InsNovelEntity) name:hero already exists at line:"),
+              std::string::npos);
 
     EXPECT_EQ(crv::getEntityWithName(L"hero", true), named);
-    EXPECT_NE(engine.log().find("[Execute] same name reference found. name:hero, current-line:4"), std::string::npos);
+    EXPECT_NE(engine.log().find("[Execute] same name reference found. name:hero, current-line:4"),
+              std::string::npos);
     EXPECT_EQ(crv::getEntityWithName(L"nobody", true), nullptr);
 }
 

@@ -32,13 +32,13 @@ inline crvtest::EngineOptions options(bool gameMode, unsigned width = 200, unsig
 }
 
 /** Images/<file> of w x h in one colour. */
-inline void solid(crvtest::EngineSession& engine, const std::string& file, unsigned w, unsigned h, sf::Color c) {
+inline void solid(crvtest::EngineSession& engine, const std::string& file, unsigned w, unsigned h,
+                  sf::Color c) {
     engine.writeImage("Images/" + file, w, h, [c](unsigned, unsigned) { return c; });
 }
 
 /** Runs a command handler with the words of line (the command word first). */
-template <typename Handler>
-void run(Handler handler, std::initializer_list<std::wstring> words) {
+template <typename Handler> void run(Handler handler, std::initializer_list<std::wstring> words) {
     crv::Tokens tokens(words);
     handler(tokens);
 }
@@ -49,7 +49,9 @@ inline crv::NSprite* image(const std::wstring& name) {
 }
 
 /** Moves the main parser to line, as the editor's read pass does before a command runs. */
-inline void atLine(crvtest::EngineSession& engine, int line) { engine.mainParser().setReadLineNo(line); }
+inline void atLine(crvtest::EngineSession& engine, int line) {
+    engine.mainParser().setReadLineNo(line);
+}
 
 /** Runs updates until one of them gets past pacing (and so draws and, in game mode, buries). */
 inline void pacedFrame() {
