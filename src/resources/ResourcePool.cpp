@@ -29,6 +29,10 @@ bool loadFromStream(Font& r) {
 }
 void finish(Texture& r) {
     r.texture.setSmooth(true);
+    // The pixels are on the GPU now. Every open PhysFS file holds a descriptor of its own, so a
+    // texture lets go of its file; a font cannot, it reads glyphs as they are needed.
+    if (r.stream)
+        r.stream->close();
 }
 void finish(Font&) {}
 

@@ -15,8 +15,9 @@ namespace crv {
 /** A pooled image. */
 struct Texture {
     sf::Texture texture;
-    std::shared_ptr<PhysFsStream> stream; ///< the stream it came from, or null (loaded from disk)
-    std::wstring name;                    ///< the pool key
+    std::shared_ptr<PhysFsStream>
+        stream;        ///< the stream it came from (closed once loaded), or null (from disk)
+    std::wstring name; ///< the pool key
 };
 
 /** A pooled font; its stream lives as long as the font, which reads glyphs lazily. */

@@ -9,6 +9,8 @@
 
 #include <SFML/Graphics/Image.hpp>
 
+#include <sys/resource.h>
+
 #include <string>
 #include <vector>
 
@@ -46,7 +48,8 @@ TEST(TexturePool, DiskFirstIsDecidedOnceAndArchiveOnlyFilesStillLoad) {
     EXPECT_FALSE(pool.loadsFromStream());
 
     ASSERT_TRUE(pool.get(only, L"Images/only.png"));
-    EXPECT_NE(only->stream, nullptr);
+    ASSERT_NE(only->stream, nullptr);
+    EXPECT_FALSE(only->stream->isOpen()); // uploaded: the file (and its descriptor) is let go
     EXPECT_EQ(only->texture.getSize(), sf::Vector2u(2, 3));
     EXPECT_FALSE(pool.loadsFromStream());
 
@@ -156,6 +159,28 @@ TEST(TexturePool, ReleasingOneOrAll) {
     EXPECT_NE(log.find("[releaseAllResources] WARNING. name:b.png use_count:1 \n"), std::string::npos);
     EXPECT_NE(log.find("[ResourcePool::printPool] pool empty \n[releaseAllResources] COMPLETE \n\n"),
               std::string::npos);
+}
+
+// A scene full of archived images must not hold one open file per image.
+TEST(TexturePool, ArchivedTexturesDoNotKeepFilesOpen) {
+    constexpr int kImages = 300;
+    NovelSession session([](NovelFolder& novel) {
+        std::vector<std::pair<std::string, std::string>> files;
+        const std::string png = makePng(1, 1, kArchived);
+        for (int i = 0; i < kImages; ++i)
+            files.emplace_back("Images/img" + std::to_string(i) + ".png", png);
+        novel.write("Images.crvdat", makeZip(files));
+    });
+    rlimit limit{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &limit), 0);
+    const rlimit low{200, limit.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<std::shared_ptr<crv::Texture>> held(kImages);
+    int loaded = 0;
+    for (int i = 0; i < kImages; ++i)
+        loaded += crv::TexturePool().get(held[i], L"Images/img" + std::to_wstring(i) + L".png") ? 1 : 0;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    EXPECT_EQ(loaded, kImages);
 }
 
 TEST(FontPool, ArchivedFontKeepsItsStreamAndDrawsGlyphsLater) {
