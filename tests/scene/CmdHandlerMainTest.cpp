@@ -252,3 +252,28 @@ TEST_F(DummyCG, BadSizesAndFontsAndTheEditor) {
 }
 
 } // namespace
+
+namespace {
+
+// The demo's pictures: loose files and pictures that exist only inside Images.crvdat.
+TEST(ImageCommands, TheDemoArtShowsFromTheFolderAndFromTheArchive) {
+    crvtest::EngineOptions o = scenekit::options(true);
+    o.prepare = [](crvtest::ScratchDir& dir) {
+        namespace fs = std::filesystem;
+        fs::copy(CORVEL_SOURCE_DIR "/examples/demo/Images", dir.path() / "Images");
+        fs::copy_file(CORVEL_SOURCE_DIR "/examples/demo/Images.crvdat", dir.path() / "Images.crvdat");
+    };
+    EngineSession engine(o);
+    run(crv::ExecuteBG, {L"bg", L"bg_park.png"});
+    run(crv::ExecuteBG, {L"bg", L"night", L"bg_night.png"});
+    run(crv::ExecuteCG, {L"cg", L"aoi", L"aoi_smile.png", L"100", L"40", L"1"});
+    run(crv::ExecuteCG, {L"cg", L"ren", L"ren_surprised.png", L"700", L"40", L"1"});
+    for (const wchar_t* name : {L"sys_BG", L"night", L"aoi", L"ren"}) {
+        ASSERT_NE(image(name), nullptr) << crv::toNarrow(name);
+        EXPECT_NE(image(name)->getCurrentSprite(), nullptr) << crv::toNarrow(name);
+    }
+    EXPECT_EQ(image(L"night")->getCurrentSprite()->getTexture()->getSize(), sf::Vector2u(1280, 720));
+    EXPECT_EQ(engine.log().find("texture does not exist"), std::string::npos);
+}
+
+} // namespace
