@@ -171,3 +171,23 @@ TEST(SceneDraw, CameraBacklogAndWaitIconSurviveEveryRemoval) {
 }
 
 } // namespace
+
+namespace {
+
+// A save-slot screenshot leaves out "^name" images; "^" alone is an ordinary name.
+TEST(SceneDraw, CaretImagesAreLeftOutOfSaveScreenshots) {
+    EngineSession engine(scenekit::options(true));
+    scenekit::solid(engine, "red.png", 20, 20, sf::Color::Red);
+    run(crv::ExecuteCG, {L"cg", L"^", L"red.png", L"0", L"0", L"1"});
+    run(crv::ExecuteCG, {L"cg", L"^menu", L"red.png", L"100", L"0", L"1"});
+    crv::UpdateEngine(false, false); // the images' first tween step makes them opaque
+    engine.vars().renderMode = 2;
+    const sf::Image frame = draw(engine); // the frame stays in the back buffer, where it is read
+    EXPECT_EQ(frame.getPixel(5, 5), sf::Color::Red);
+    EXPECT_EQ(frame.getPixel(105, 5), sf::Color::Black);
+    EXPECT_NE(engine.log().find("NOT SAVING IN SS: ^menu"), std::string::npos);
+    engine.vars().renderMode = 0;
+    EXPECT_EQ(draw(engine).getPixel(105, 5), sf::Color::Red);
+}
+
+} // namespace
