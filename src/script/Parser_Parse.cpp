@@ -4,6 +4,7 @@
 #include "core/Services.hpp"
 #include "scene/CmdHandlerMain.hpp"
 #include "script/CmdDispatch.hpp"
+#include "script/FlowCommands.hpp"
 #include "script/NovelCommands.hpp"
 #include "script/Parser.hpp"
 #include "script/Variables.hpp"
@@ -68,6 +69,16 @@ int CreateDummyCG(CmdCall& call) { ExecuteCreateDummyCG(call.tokens); return 0; 
 int Var(CmdCall& call) { CmdHandlers::ExecuteVar(call.tokens); return 0; }
 int VarIf(CmdCall& call) { CmdHandlers::ExecuteVarIf(call.tokens); return 0; }
 
+int Wait(CmdCall& call) { return CmdHandlers::ExecuteWait(call.tokens); }
+int Script(CmdCall& call) { CmdHandlers::ExecuteScript(call.tokens, SCRIPT_CALLED); return 0; }
+int Jump(CmdCall& call) { return CmdHandlers::ExecuteJump(call.tokens); }
+int KeyTrigger(CmdCall& call) { CmdHandlers::ExecuteKeyTrigger(call.tokens); return 0; }
+int Dialog(CmdCall& call) { CmdHandlers::ExecuteDialog(call.tokens); return 0; }
+int Timer(CmdCall& call) { CmdHandlers::ExecuteTimer(call.tokens); return 0; }
+int TimerEnd(CmdCall& call) { CmdHandlers::ExecuteTimerEnd(call.tokens); return 0; }
+int EndGame(CmdCall& call) { CmdHandlers::ExecuteEndGame(call.tokens); return 0; }
+int ClearRGB(CmdCall& call) { CmdHandlers::ExecuteClearRGB(call.tokens); return 0; }
+
 using R = CmdResult;
 
 // The dispatch table, in the order the slots are tested. Slot 2 (bookmark) is absent on purpose:
@@ -104,10 +115,10 @@ std::vector<CmdEntry> kCommandTable = {
     {CMD_TEXT,            Text,          R::None,         false}, // InitTextarea(arguments, inCamera)
     {CMD_BACKLOGCONFIG,   NotYet,        R::None,         false},
     {CMD_BACKLOGRESET,    NotYet,        R::None,         false},
-    {CMD_JUMP,            NotYet,        R::Jump,         false}, // ExecuteJump
-    {CMD_SCRIPT,          NotYet,        R::None,         false}, // ExecuteScript(tokens, SCRIPT_CALLED)
-    {CMD_KEYTRIGGER,      NotYet,        R::None,         false}, // ExecuteKeyTrigger
-    {CMD_WAIT,            NotYet,        R::WaitDuration, false}, // ExecuteWait
+    {CMD_JUMP,            Jump,          R::Jump,         false},
+    {CMD_SCRIPT,          Script,        R::None,         false},
+    {CMD_KEYTRIGGER,      KeyTrigger,    R::None,         false},
+    {CMD_WAIT,            Wait,          R::WaitDuration, false},
     {CMD_MOVE,            NotYet,        R::Duration,     false},
     {CMD_FADEIN,          NotYet,        R::Duration,     false},
     {CMD_FADEOUT,         NotYet,        R::Duration,     false},
@@ -126,11 +137,11 @@ std::vector<CmdEntry> kCommandTable = {
     {CMD_VOLUME,          NotYet,        R::None,         false},
     {CMD_VAR,             Var,           R::None,         false},
     {CMD_IF,              VarIf,         R::None,         false},
-    {CMD_DIALOG,          NotYet,        R::None,         true},
-    {CMD_TIMER,           NotYet,        R::None,         false},
-    {CMD_TIMEREND,        NotYet,        R::None,         false},
-    {CMD_ENDGAME,         NotYet,        R::None,         false}, // ExecuteEndGame
-    {CMD_CLEARRGB,        NotYet,        R::None,         false}, // ExecuteClearRGB
+    {CMD_DIALOG,          Dialog,        R::None,         true},
+    {CMD_TIMER,           Timer,         R::None,         false},
+    {CMD_TIMEREND,        TimerEnd,      R::None,         false},
+    {CMD_ENDGAME,         EndGame,       R::None,         false},
+    {CMD_CLEARRGB,        ClearRGB,      R::None,         false},
     {CMD_TRACKBAR,        NotYet,        R::None,         false},
     {CMD_CREATEDUMMYCG,   CreateDummyCG, R::None,         false},
 };
@@ -202,11 +213,14 @@ std::vector<std::wstring> BuildTextArguments(const Tokens& tokens, bool& inCamer
 
 int Parser::dispatch(Tokens& tokens, const std::wstring& line, bool& sync, int& jumpLine) {
     NovelCommands& vocabulary = *Services::pNCommands;
-    // The matchers read the current parser's tokens: they must see this line as rebuilt.
-    if (auto* stack = Services::pNParser.get(); stack && !stack->m_parserDeque.empty())
-        stack->getCurParser()->curlineTokens = tokens;
+    // The matchers read the current parser's tokens: they must see this line as rebuilt. A line
+    // run on a parser that is not the current one is matched against its own tokens.
+    curlineTokens = tokens;
+    const auto* stack = Services::pNParser.get();
+    const bool current = stack && !stack->m_parserDeque.empty() && stack->getCurParser().get() == this;
     for (const CmdEntry& entry : kCommandTable) {
-        if (!vocabulary.slot(entry.slot).check())
+        const NovelCommand& command = vocabulary.slot(entry.slot);
+        if (!(current ? command.check() : command.matches(tokens)))
             continue;
         if (entry.gameModeOnly && !gameModeOn())
             return 0;
