@@ -12,6 +12,7 @@
 #include <physfs.h>
 
 #include <cassert>
+#include <set>
 
 namespace crv {
 
@@ -151,20 +152,27 @@ void Services::RemoveEntitiesFromLine(int line) {
     crv::Entities& registry = *Entities();
     auto first = registry.entityLines.lower_bound(line);
     ActivateRenderWindow();
+    // Every layer list is swept, not only the one an entity's layer history names: a rewind may
+    // already have trimmed that history while the queued move back to the older layer's list has not
+    // run yet, and an entity left in a list would stay there for good, without a name.
+    std::set<const NEntity*> gone;
+    std::set<std::wstring> goneNames;
     for (auto it = first; it != registry.entityLines.end(); ++it) {
         for (const auto& entity : it->second) {
+            gone.insert(entity.get());
             const std::wstring& name = entity->getName();
-            // The entity may have moved since it was created: look in the layer it is on now.
-            auto layerIt = registry.entityLayers.find(entity->layer.get(false));
-            if (layerIt != registry.entityLayers.end()) {
-                layerIt->second.remove_if([&](const std::shared_ptr<NEntity>& e) {
-                    return e == entity || (!name.empty() && e->getName() == name);
-                });
-                if (layerIt->second.empty())
-                    registry.entityLayers.erase(layerIt);
-            }
-            if (!name.empty())
+            if (!name.empty()) {
+                goneNames.insert(name);
                 registry.m_nameReferences.erase(name);
+            }
+        }
+    }
+    if (!gone.empty()) {
+        for (auto layerIt = registry.entityLayers.begin(); layerIt != registry.entityLayers.end();) {
+            layerIt->second.remove_if([&](const std::shared_ptr<NEntity>& e) {
+                return gone.count(e.get()) != 0 || (!e->getName().empty() && goneNames.count(e->getName()) != 0);
+            });
+            layerIt = layerIt->second.empty() ? registry.entityLayers.erase(layerIt) : std::next(layerIt);
         }
     }
     registry.entityLines.erase(first, registry.entityLines.end());
