@@ -5,6 +5,7 @@
 #include "core/Window.hpp"
 #include "scene/CmdHandlerMain.hpp"
 #include "scene/Entities.hpp"
+#include "script/Parser.hpp"
 #include "support/EngineSession.hpp"
 
 #include <benchmark/benchmark.h>
@@ -27,7 +28,8 @@ crvtest::EngineOptions sessionOptions(bool gameMode) {
 // kTextures small pictures, Images/img<i>.png, each with a colour of its own.
 void writeImages(crvtest::EngineSession& engine) {
     for (int i = 0; i < kTextures; ++i) {
-        const sf::Color colour(static_cast<sf::Uint8>(30 * i), static_cast<sf::Uint8>(255 - 30 * i), 128, 255);
+        const sf::Color colour(static_cast<sf::Uint8>(30 * i), static_cast<sf::Uint8>(255 - 30 * i), 128,
+                               255);
         engine.writeImage("Images/img" + std::to_string(i) + ".png", 48, 48,
                           [colour](unsigned, unsigned) { return colour; });
     }
@@ -107,5 +109,38 @@ void BM_EditorPass10000Lines(benchmark::State& state) {
     state.counters["left"] = static_cast<double>(crv::Services::Entities()->m_nameReferences.size());
 }
 BENCHMARK(BM_EditorPass10000Lines)->Unit(benchmark::kMillisecond);
+
+// The same editor work driven by script text: the main parser reads a 10,000-line script of cg
+// lines in one pass (tokenizer, dispatch, handlers), then the editor moves back to line 5,000 and
+// reads to it again, and finally back to line 1.
+void BM_EditorReadScript10000Lines(benchmark::State& state) {
+    constexpr int kLines = 10000;
+    constexpr int kNames = 50;
+    std::wstring text;
+    for (int line = 1; line <= kLines; ++line) {
+        const crv::Tokens words = cgLine(line % kNames, line);
+        for (std::size_t i = 0; i < words.size(); ++i)
+            text += (i ? L" " : L"") + words[i];
+        text += L"\n";
+    }
+    crvtest::EngineOptions options = sessionOptions(false);
+    options.scriptText = text;
+    crvtest::EngineSession engine(options);
+    writeImages(engine);
+    crv::Parser& main = engine.mainParser();
+    engine.vars().loggingEnabled = false;
+    std::size_t peak = 0;
+    for (auto _ : state) {
+        main.ReadScript(kLines);
+        peak = crv::Services::Entities()->m_nameReferences.size();
+        main.GotoLine(5000);
+        main.ReadScript(5000);
+        main.GotoLine(1);
+    }
+    state.SetItemsProcessed(state.iterations() * (kLines + 5000));
+    state.counters["images"] = static_cast<double>(peak);
+    state.counters["left"] = static_cast<double>(crv::Services::Entities()->m_nameReferences.size());
+}
+BENCHMARK(BM_EditorReadScript10000Lines)->Unit(benchmark::kMillisecond);
 
 } // namespace
