@@ -33,7 +33,28 @@ void EditorMouse(const sf::Event& event) {
     }
 }
 
+void queueTriggerCheck(int code, bool isMouse) {
+    Services::jobs.push([code, isMouse] { CheckTrigger(code, isMouse); });
+}
+
 void GameMouse(const sf::Event& event) {
+    auto* vars = Services::SysVars();
+    if (event.type == sf::Event::MouseWheelScrolled || event.type == sf::Event::MouseWheelMoved) {
+        const float delta = event.type == sf::Event::MouseWheelMoved ? static_cast<float>(event.mouseWheel.delta)
+                                                                      : event.mouseWheelScroll.delta;
+        if (event.type == sf::Event::MouseWheelScrolled)
+            return; // SFML reports each wheel step twice; the older event is the one handled
+        if (delta < 0) {
+            OutputDebugStringN(L"\nINPUT MOUSE HWEEL::DOWN \n");
+            OutputDebugStringN(L"UpdateMouse::TRIGGER READSCRIPT:-1 \n");
+            QueueReadOn();
+        } else if (delta > 0) {
+            OutputDebugStringN(L"\nINPUT MOUSE HWEEL::UP \n");
+            if (auto it = vars->mouseKeyNames.find(L"wheel.up"); it != vars->mouseKeyNames.end())
+                queueTriggerCheck(it->second, true);
+        }
+        return;
+    }
     if (event.type == sf::Event::MouseButtonPressed && event.mouseButton.button == sf::Mouse::Left) {
         OutputDebugStringN(L"\nINPUT MOUSE CLICK::LEFT \n");
         OutputDebugStringN(L"UpdateMouse::TRIGGER READSCRIPT:-1 \n");
@@ -44,6 +65,8 @@ void GameMouse(const sf::Event& event) {
         if (vars->textProgressMode == 1 || vars->textProgressMode == 2) {
             vars->textProgressMode = 0;
             OutputDebugStringN(L"(Services::UpdateMouse) TEXT AUTO/SKIP CLEARED. \n");
+        } else if (auto it = vars->mouseKeyNames.find(L"r.click"); it != vars->mouseKeyNames.end()) {
+            queueTriggerCheck(it->second, true);
         }
     }
 }
@@ -72,7 +95,34 @@ void UpdateKeyboard(const sf::Event& event) {
                                                                   : L"\nINPUT KEYBOARD::ENTER \n");
         OutputDebugStringN(L"UpdateKeyboard::TRIGGER READSCRIPT:-1 \n");
         QueueReadOn();
+        return;
     }
+    queueTriggerCheck(static_cast<int>(event.key.code), false);
+}
+
+bool CheckTrigger(int code, bool isMouse) {
+    auto* vars = Services::SysVars();
+    if (!vars || !Services::pNParser)
+        return false;
+    if (Services::CurParser()->getParserState() == WAIT_MSGBOXSEL)
+        return false;
+    auto& triggers = isMouse ? vars->mouseTriggers : vars->keyTriggers;
+    auto it = triggers.find(code);
+    if (it == triggers.end()) {
+        OutputDebugStringN(L"WARNING. TRIGGER NOT FOUND. key:%i, type:%s \n", code, isMouse ? L"mouse" : L"keyboard");
+        return false;
+    }
+    const int line = Services::MainParser()->getReadLineNo();
+    if (!vars->gameMode && line < it->second.triggerLine) {
+        OutputDebugStringN(L"trigger:'%s' trigger-line:%i > cur-readlinno:%i. remove \n",
+                           it->second.trigger_function.c_str(), it->second.triggerLine, line);
+        triggers.erase(it);
+        return false;
+    }
+    OutputDebugStringN(L"trigger:'%s' exists. trigger-line:%i execute. \n", it->second.trigger_function.c_str(),
+                       it->second.triggerLine);
+    TriggerParseExec(it->second.trigger_function);
+    return true;
 }
 
 void DispatchMouse(const sf::Event& event) {

@@ -12,6 +12,9 @@ void UpdateKeyboard(const sf::Event& event);
 void DispatchMouse(const sf::Event& event);
 /** The pointer position in scene coordinates. */
 sf::Vector2f MousePosition();
+/** Runs the script line bound to a key (isMouse false) or mouse code, if any; false when there is
+    none, a message box waits, or (editing) the binding lies after the current line (it is dropped). */
+bool CheckTrigger(int code, bool isMouse);
 /** Queues a job that lets the current parser read on to the end. */
 void QueueReadOn();
 

@@ -8,6 +8,7 @@
 #include "core/Window.hpp"
 #include "resources/ResourcePool.hpp"
 #include "scene/Entity.hpp"
+#include "script/FlowCommands.hpp"
 #include "script/NovelCommands.hpp"
 #include "script/Parser.hpp"
 
@@ -79,11 +80,9 @@ void HandleEvents() {
                     const bool confirmed = vars->currentMsgbox == L"Msg_endGame" &&
                                            vars->variables[L"Msg_endGame"] == L"1";
                     if (!confirmed) {
-                        vars->variables[L"msg_str"] = Services::pNCommands ? Services::pNCommands->getString(L"Msg_endGame") : L"";
-                        // The end-game message box opens here once the dialog command exists; until
-                        // then closing the window is the confirmation.
-                        vars->currentMsgbox = L"Msg_endGame";
-                        vars->variables[L"Msg_endGame"] = L"1";
+                        vars->variables[L"msg_str"] =
+                            Services::pNCommands ? Services::pNCommands->getString(L"Msg_endGame") : L"";
+                        CmdHandlers::ExecuteMessageBox(L"Msg_endGame");
                     }
                 }
                 continue;
