@@ -54,14 +54,13 @@ std::wstring imagesDir() {
     return vars ? vars->images.dir : L"Images/";
 }
 
-// Whether the pool can give file (relative to the images folder); a missing one is logged with the
-// texture binding's own line.
-bool imageExists(const std::wstring& file) {
-    std::shared_ptr<Texture> probe;
-    if (TexturePool().get(probe, imagesDir() + file))
-        return true;
-    OutputDebugStringN(L"texture does not exist:%s \n", file.c_str());
-    return false;
+// The pooled texture of file (relative to the images folder), or null when there is none; a missing
+// one is logged with the texture binding's own line. Holding it keeps it pooled for the next bind.
+std::shared_ptr<Texture> pooledImage(const std::wstring& file) {
+    std::shared_ptr<Texture> texture;
+    if (!TexturePool().get(texture, imagesDir() + file))
+        OutputDebugStringN(L"texture does not exist:%s \n", file.c_str());
+    return texture;
 }
 
 // An integer token as the cg command reads it: the number check first (logged once per line),
@@ -163,7 +162,8 @@ void ExecuteBG(Tokens& tokens) {
     if (systemForm) {
         // Hiding every background before a missing file is found would blank the scene: check the
         // file first.
-        if (!imageExists(tokens[1]))
+        const std::shared_ptr<Texture> texture = pooledImage(tokens[1]);
+        if (!texture)
             return;
         for (auto& background : getEntitiesWithNType(NTYPE_BG, false))
             background->setHidden(true);
