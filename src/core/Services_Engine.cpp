@@ -200,7 +200,8 @@ void BuryEntities() {
         if (name.empty())
             continue;
         if (type == NTYPE_BUTTON || type == NTYPE_SYSBUTTON || type == NTYPE_TRACKBAR)
-            registry.buttons.remove_if([&](const auto& e) { return e->getName() == name; });
+            // An init-capture: clang 14 cannot capture a structured binding.
+            registry.buttons.remove_if([&n = name](const auto& e) { return e->getName() == n; });
         registry.m_nameReferences.erase(name);
     }
     OutputDebugStringN(L"\nBuryEntities\n");

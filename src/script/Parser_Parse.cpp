@@ -2,6 +2,7 @@
 
 #include "core/Log.hpp"
 #include "core/Services.hpp"
+#include "scene/CmdHandlerLayer.hpp"
 #include "scene/CmdHandlerMain.hpp"
 #include "script/CmdDispatch.hpp"
 #include "script/FlowCommands.hpp"
@@ -69,6 +70,7 @@ int CreateDummyCG(CmdCall& call) { ExecuteCreateDummyCG(call.tokens); return 0; 
 int Var(CmdCall& call) { CmdHandlers::ExecuteVar(call.tokens); return 0; }
 int VarIf(CmdCall& call) { CmdHandlers::ExecuteVarIf(call.tokens); return 0; }
 
+int Layer(CmdCall& call) { ExecuteLayer(call.tokens, -1); return 0; }
 int Wait(CmdCall& call) { return CmdHandlers::ExecuteWait(call.tokens); }
 int Script(CmdCall& call) { CmdHandlers::ExecuteScript(call.tokens, SCRIPT_CALLED); return 0; }
 int Jump(CmdCall& call) { return CmdHandlers::ExecuteJump(call.tokens); }
@@ -126,7 +128,7 @@ std::vector<CmdEntry> kCommandTable = {
     {CMD_ZOOM,            NotYet,        R::Duration,     false},
     {CMD_ALPHA,           NotYet,        R::Duration,     false},
     {CMD_CAMERARESET,     NotYet,        R::None,         false},
-    {CMD_LAYER,           NotYet,        R::None,         false}, // ExecuteLayer(tokens, -1)
+    {CMD_LAYER,           Layer,         R::None,         false},
     {CMD_IMAGE,           NotYet,        R::None,         false},
     {CMD_RGB,             NotYet,        R::None,         false}, // ExecuteRGB
     {CMD_ALPHAFADEIN,     NotYet,        R::AlwaysSync,   false}, // handler(tokens, true, fade in)
