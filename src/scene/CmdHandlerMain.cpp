@@ -1,5 +1,7 @@
 #include "scene/CmdHandlerMain.hpp"
 
+#include "resources/PhysFsStream.hpp"
+
 #include "core/Clock.hpp"
 #include "core/Log.hpp"
 #include "core/Services.hpp"
@@ -232,7 +234,9 @@ void ExecuteCreateDummyCG(Tokens& tokens) {
     const auto* vars = Services::SysVars();
     const std::wstring fontPath = (vars ? vars->fonts.dir : L"Fonts/") + tokens[2];
     sf::Font font;
-    const bool fontLoaded = font.loadFromFile(toNarrow(fontPath));
+    // The font name comes from the script: it must not reach outside the novel's folder.
+    const std::optional<std::string> fontDiskPath = NovelDiskPath(fontPath);
+    const bool fontLoaded = fontDiskPath && font.loadFromFile(*fontDiskPath);
     if (!fontLoaded)
         OutputDebugStringN(L"\n[ExecuteCreateDummyCG] ERROR. Font failed to load. \n\n");
 

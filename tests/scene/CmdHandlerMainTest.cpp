@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "script/ScriptTestKit.hpp"
+
 #include <filesystem>
 
 namespace {
@@ -245,6 +247,13 @@ TEST_F(DummyCG, BadSizesAndFontsAndTheEditor) {
     run(crv::ExecuteCreateDummyCG, {L"createDummyCG", L"c", L"nofont.ttf", L"40", L"60", L"T"});
     EXPECT_NE(engine.log().find("[ExecuteCreateDummyCG] ERROR. Font failed to load."), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists("Images/c.png")) << "the shapes are still drawn";
+
+    // A real font outside the novel's folder is not reachable through the script's font name.
+    std::filesystem::copy_file("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf", "../corvel-outside.ttf",
+                               std::filesystem::copy_options::overwrite_existing);
+    run(crv::ExecuteCreateDummyCG, {L"createDummyCG", L"e", L"../../corvel-outside.ttf", L"40", L"60", L"T"});
+    std::filesystem::remove("../corvel-outside.ttf");
+    EXPECT_EQ(crvtest::countOf(engine.log(), "[ExecuteCreateDummyCG] ERROR. Font failed to load."), 2);
 
     engine.vars().gameMode = false;
     run(crv::ExecuteCreateDummyCG, {L"createDummyCG", L"d", L"bold.ttf", L"40", L"60", L"T"});
