@@ -304,3 +304,53 @@ TEST_F(HostInterface, AChosenImageIsReportedOnceWithItsTextureSize) {
 }
 
 } // namespace
+
+namespace {
+
+Window findTitled(Display* display, const std::string& title) {
+    Window root, parent, *children = nullptr, found = 0;
+    unsigned count = 0;
+    XQueryTree(display, DefaultRootWindow(display), &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count && !found; ++i) {
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) && name) {
+            if (title == name)
+                found = children[i];
+            XFree(name);
+        }
+    }
+    if (children)
+        XFree(children);
+    return found;
+}
+
+// The player closes the launcher's window: the end-game question is asked, and without a box that
+// could ask it the game ends; the host sees it through getGameOver.
+TEST_F(HostInterface, ClosingTheApplicationWindowEndsTheGame) {
+    dir.write("Scripts/main.txt", "// nothing\n");
+    EXPECT_EQ(engine.CreateRenderWindow(nullptr, 0, 320, 240, L"Closing", L"main.txt", L"// nothing\n",
+                                        L"application", 1), 0u);
+    frames(3);
+    Display* display = XOpenDisplay(nullptr);
+    ASSERT_NE(display, nullptr);
+    const Window window = findTitled(display, "Closing -Corvel 0.8.2-t2");
+    ASSERT_NE(window, 0u);
+    XEvent close{};
+    close.xclient.type = ClientMessage;
+    close.xclient.window = window;
+    close.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    close.xclient.format = 32;
+    close.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    close.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &close);
+    XSync(display, False);
+    XCloseDisplay(display);
+    for (int i = 0; i < 50 && !engine.getGameOver(); ++i)
+        frames(1);
+    EXPECT_TRUE(engine.getGameOver());
+    const std::string text = log();
+    EXPECT_NE(text.find("\nSF::EVENT::CLOSED \n"), std::string::npos);
+    EXPECT_NE(text.find("\nGAME END\n"), std::string::npos);
+}
+
+} // namespace
