@@ -170,7 +170,8 @@ void Services::RemoveEntitiesFromLine(int line) {
     if (!gone.empty()) {
         for (auto layerIt = registry.entityLayers.begin(); layerIt != registry.entityLayers.end();) {
             layerIt->second.remove_if([&](const std::shared_ptr<NEntity>& e) {
-                return gone.count(e.get()) != 0 || (!e->getName().empty() && goneNames.count(e->getName()) != 0);
+                return gone.count(e.get()) != 0 ||
+                       (!e->getName().empty() && goneNames.count(e->getName()) != 0);
             });
             layerIt = layerIt->second.empty() ? registry.entityLayers.erase(layerIt) : std::next(layerIt);
         }
