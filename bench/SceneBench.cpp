@@ -44,10 +44,10 @@ crv::Tokens cgLine(int id, int line) {
             std::to_wstring(id % 10)};
 }
 
-// A stage of kImages images over ten layers, shown by cg lines and settled by one update.
-void fillStage(crvtest::EngineSession& engine) {
+// A stage of count images over ten layers, shown by cg lines and settled by one update.
+void fillStage(crvtest::EngineSession& engine, int count = kImages) {
     writeImages(engine);
-    for (int id = 0; id < kImages; ++id) {
+    for (int id = 0; id < count; ++id) {
         crv::Tokens tokens = cgLine(id, 0);
         crv::ExecuteCG(tokens);
     }
@@ -66,18 +66,20 @@ void BM_UpdateEngine1000Images(benchmark::State& state) {
 }
 BENCHMARK(BM_UpdateEngine1000Images)->Arg(1)->Arg(0)->Unit(benchmark::kMicrosecond);
 
-// The same step followed by the draw pass (clear, 1,000 sprites in layer order, present), as a
-// frame that pacing lets through.
-void BM_UpdateAndDraw1000Images(benchmark::State& state) {
+// The same step followed by the draw pass (clear, the images in layer order, present), as a frame
+// that pacing lets through, with 0, 10 and 1,000 images on stage: the empty stage is the fixed cost
+// of clearing and presenting the window.
+void BM_UpdateAndDrawImages(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
     crvtest::EngineSession engine(sessionOptions(true));
-    fillStage(engine);
+    fillStage(engine, count);
     for (auto _ : state) {
         crv::UpdateEngine(false, false);
         crv::DrawPass();
     }
-    state.SetItemsProcessed(state.iterations() * kImages);
+    state.SetItemsProcessed(state.iterations() * count);
 }
-BENCHMARK(BM_UpdateAndDraw1000Images)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_UpdateAndDrawImages)->Arg(0)->Arg(10)->Arg(1000)->Unit(benchmark::kMicrosecond);
 
 // The editor's read pass over 10,000 lines: each line shows one of 50 images (a new image on its
 // first line, a new state of it after that), with an engine step every 100 lines; then the editor
