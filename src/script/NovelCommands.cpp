@@ -145,9 +145,10 @@ bool NovelCommands::load(const char* path) {
     pugi::xml_document doc;
     const pugi::xml_parse_result result = doc.load_file(path);
     if (!result) {
-        OutputDebugStringN(L"WARNING. (NovelCommands) Commands.xml could not be read: %s. using the built-in "
-                           L"English vocabulary \n",
-                           toWide(result.description()).c_str());
+        // The vocabulary is built before the first novel state, when the log takes messages as they
+        // stand: build the text here.
+        LogText(L"WARNING. (NovelCommands) Commands.xml could not be read: " + toWide(result.description()) +
+                L". using the built-in English vocabulary \n");
         return false;
     }
     const pugi::xml_node root = doc.child("ScriptStrings");
