@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     options.scriptText = L"bookmark a _x _y\nbg b.png\nbookmark b\n\"text\nscript_fin\n";
     g_engine = std::make_unique<crvtest::EngineSession>(options);
     g_engine->vars().loggingEnabled = false; // the log writer is not what we fuzz
+    // Scripts that loop without waiting are legal; a small slice keeps each input quick.
+    crv::Parser::setMaxLinesPerPass(200);
+    // libFuzzer ends with exit(): close the engine before the registry's statics go, as a host's
+    // DestroyRenderWindow would.
+    std::atexit([] { g_engine.reset(); });
     return 0;
 }
 
@@ -42,11 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t flags = data[0];
     const std::wstring text = crv::toWide(std::string(reinterpret_cast<const char*>(data + 1), size - 1));
     crv::SysVars& vars = *crv::Services::SysVars();
+    // Every input starts from a running novel: nothing ended, nothing waiting, no timers.
+    vars.gameOver = false;
+    vars.timers.clear();
+    vars.keyTriggers.clear();
+    vars.mouseTriggers.clear();
 
     // Editor: the whole text is the script, read to its end (or to a line the flags choose).
     vars.gameMode = false;
     crv::Services::NParser()->resetToMainParser();
     auto main = crv::Services::MainParser();
+    main->setParserState(crv::PARSE_FIN);
     main->setScriptText(L"fuzz.txt", text, true);
     main->ReadScript((flags & 1) ? -1 : (flags >> 1));
     if (flags & 2)

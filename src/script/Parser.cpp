@@ -93,7 +93,19 @@ void Parser::ReadScript(int untilLine) {
 
     ++m_readDepth;
     std::wstring line;
+    int executed = 0;
+    bool yielded = false;
     while (!ReadScriptBreak()) {
+        if (executed >= s_maxLinesPerPass && gameModeOn()) {
+            // A script that loops without waiting would hold the host's thread for good; it goes
+            // on in the next frame instead (the state stays PARSE_CONT).
+            OutputDebugStringN(L"WARNING. [Parser::ReadScript] %i lines without a wait. script:%s line:%i. "
+                               L"reading goes on in the next frame \n",
+                               executed, scriptname.c_str(), readlineno);
+            yielded = true;
+            break;
+        }
+        ++executed;
         readLine(line);
         curlineTokens = NHelper::splitWords(line);
         parsing_scenario.trim();
@@ -113,7 +125,9 @@ void Parser::ReadScript(int untilLine) {
 
     const bool pushedAbove = m_parserIdx != -1 && Services::pNParser &&
                              m_parserIdx + 1 < Services::pNParser->getParserCount();
-    if (curlineTokens.size() == 1 && curlineTokens.front() == L"script_fin") {
+    if (yielded) {
+        // left in PARSE_CONT: the frame loop continues the pass
+    } else if (curlineTokens.size() == 1 && curlineTokens.front() == L"script_fin") {
         m_ParserState = PARSE_SCRIPT_FIN;
     } else if (m_ParserState != SYNC_EXEC && m_ParserState != WAIT_BTNSEL && m_ParserState != WAIT_MSGBOXSEL &&
                m_ParserState != PARSE_STOP && !pushedAbove) {

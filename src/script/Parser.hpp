@@ -91,6 +91,10 @@ public:
     void setParserIdx(int idx) { m_parserIdx = idx; }
     /** Number of lines of the loaded text (a final line without a line feed counts). */
     int getLineCount() const { return static_cast<int>(m_lineStarts.size()); }
+    /** Most lines one game-mode pass executes without a wait before it yields to the next frame
+        (a script looping without waiting keeps the window alive). */
+    static void setMaxLinesPerPass(int lines) { s_maxLinesPerPass = lines > 0 ? lines : 1; }
+    static int getMaxLinesPerPass() { return s_maxLinesPerPass; }
     /** True while a read pass of this parser runs (a handler then needs no pass of its own). */
     bool isReading() const { return m_readDepth > 0; }
 
@@ -122,6 +126,7 @@ private:
     std::vector<std::size_t> m_lineStarts; // offset of each line's first character
     std::size_t m_textLength = 0;
     int m_readDepth = 0;                   // read passes running on this parser
+    static inline int s_maxLinesPerPass = 10000;
 };
 
 /** The stack of parsers: the main script at the front, the current parser at the back. Never

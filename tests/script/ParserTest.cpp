@@ -346,3 +346,21 @@ TEST(ParserTest, PlayingFromTheCursorReturnsToTheLineAfterIt) {
     setNovelScriptText(text.c_str(), L"main.txt", 5, false);
     EXPECT_EQ(executedLines(), (std::vector<int>{5}));
 }
+
+TEST(ParserTest, AScriptLoopingWithoutWaitYieldsToTheNextFrame) {
+    EngineSession session(scriptOptions(L"bookmark loop\nif nothing != 1 here loop\nbg never\n", true));
+    Probe probe(crv::CMD_BG);
+    const int previous = Parser::getMaxLinesPerPass();
+    Parser::setMaxLinesPerPass(50);
+    Parser& parser = session.mainParser();
+    parser.setParserState(crv::PARSE_CONT);
+    parser.ReadScript(-1); // returns although the script never waits
+    EXPECT_EQ(parser.getParserState(), crv::PARSE_CONT);
+    const int line = parser.getReadLineNo();
+    EXPECT_TRUE(line == 1 || line == 2);
+    parser.AutoContScript_ifNeeded(); // the next frame reads on, and yields again
+    EXPECT_EQ(parser.getParserState(), crv::PARSE_CONT);
+    EXPECT_TRUE(executed().empty());
+    EXPECT_EQ(crvtest::countOf(session.log(), "lines without a wait"), 2);
+    Parser::setMaxLinesPerPass(previous);
+}
