@@ -20,16 +20,36 @@ const std::wstring& generatedScript() {
         std::wstring s;
         for (int i = 1; i <= kScriptLines; ++i) {
             switch (i % 10) {
-            case 0: s += L"// chapter note " + std::to_wstring(i); break;
-            case 1: s += L"var count" + std::to_wstring(i % 7) + L" += 1"; break;
-            case 2: s += L"\"Line " + std::to_wstring(i) + L" starts a passage of text"; break;
-            case 3: s += L"and the passage goes on without quotes"; break;
-            case 4: s += L"~textSpeed {{count1}} // leaves the passage"; break;
-            case 5: s += L".move hero 10 20 300"; break;
-            case 6: s += L"var name = 'Ann Lee'"; break;
-            case 7: s += L"bgm theme.ogg repeat"; break;
-            case 8: s += L""; break;
-            default: s += L"textColour 255 255 255"; break;
+            case 0:
+                s += L"// chapter note " + std::to_wstring(i);
+                break;
+            case 1:
+                s += L"var count" + std::to_wstring(i % 7) + L" += 1";
+                break;
+            case 2:
+                s += L"\"Line " + std::to_wstring(i) + L" starts a passage of text";
+                break;
+            case 3:
+                s += L"and the passage goes on without quotes";
+                break;
+            case 4:
+                s += L"~textSpeed {{count1}} // leaves the passage";
+                break;
+            case 5:
+                s += L".move hero 10 20 300";
+                break;
+            case 6:
+                s += L"var name = 'Ann Lee'";
+                break;
+            case 7:
+                s += L"bgm theme.ogg repeat";
+                break;
+            case 8:
+                s += L"";
+                break;
+            default:
+                s += L"textColour 255 255 255";
+                break;
             }
             s += L"\n";
         }

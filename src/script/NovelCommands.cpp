@@ -13,7 +13,8 @@ namespace crv {
 // NovelCommand
 
 NovelCommand::NovelCommand(std::wstring w, int minCount, int maxCount, bool isPrefix)
-    : minTokens(minCount), maxTokens(maxCount == 0 ? minCount : maxCount), word(std::move(w)), prefix(isPrefix) {
+    : minTokens(minCount), maxTokens(maxCount == 0 ? minCount : maxCount), word(std::move(w)),
+      prefix(isPrefix) {
     if (prefix)
         check = [this] { return checkPrefix(); };
     else
@@ -61,6 +62,7 @@ struct BuiltIn {
 };
 
 // In slot order (slot 1 first). sysButton copies the count rule of button.
+// clang-format off
 constexpr BuiltIn kBuiltIns[CMD_SLOT_COUNT] = {
     {L"wait", 1, -1, false},          {L"bookmark", -1, -1, false},    {L"jump", 2, -1, false},
     {L"script", 2, -1, false},        {L"keyTrigger", 2, -1, false},   {L"remove", 1, -1, false},
@@ -83,6 +85,7 @@ constexpr BuiltIn kBuiltIns[CMD_SLOT_COUNT] = {
     {L"clearRGB", 4, 0, false},       {L"trackbar", 8, -1, false},     {L"dialog", 3, -1, false},
     {L"timer", 4, -1, false},         {L"timerEnd", 2, -1, false},     {L"createDummyCG", 6, -1, false},
 };
+// clang-format on
 
 void insertFirst(std::map<std::wstring, std::wstring>& map, std::wstring key, std::wstring value) {
     map.emplace(std::move(key), std::move(value)); // emplace keeps an existing key: the first entry wins
@@ -182,7 +185,8 @@ bool NovelCommands::load(const char* path) {
             insertFirst(strings, L"Types_" + toWide(name.value()), toWide(entry.attribute("jap").value()));
     for (const pugi::xml_node entry : keywords.child("CmdOptions").children())
         if (const pugi::xml_attribute name = entry.attribute("name"))
-            insertFirst(strings, L"CmdOptions_" + toWide(name.value()), toWide(entry.attribute("jap").value()));
+            insertFirst(strings, L"CmdOptions_" + toWide(name.value()),
+                        toWide(entry.attribute("jap").value()));
     return true;
 }
 

@@ -34,6 +34,7 @@ public:
 };
 
 /** Slot numbers of the sixty commands; the dispatcher addresses commands by slot. */
+// clang-format off
 enum CommandSlot : int {
     CMD_WAIT = 1, CMD_BOOKMARK, CMD_JUMP, CMD_SCRIPT, CMD_KEYTRIGGER, CMD_REMOVE, CMD_CLEAR, CMD_BG, CMD_CG,
     CMD_BUTTON, CMD_SYSBUTTON, CMD_BTNTEXT, CMD_BTNBASICRES, CMD_ONBTNTOUCH, CMD_BTNALIVEREGION,
@@ -46,6 +47,7 @@ enum CommandSlot : int {
     CMD_TIMEREND, CMD_CREATEDUMMYCG,
     CMD_SLOT_COUNT = CMD_CREATEDUMMYCG
 };
+// clang-format on
 
 class NovelCommands {
 public:

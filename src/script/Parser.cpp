@@ -85,7 +85,8 @@ void Parser::ReadScript(int untilLine) {
     if (m_ParserState == SYNC_EXEC && readlineno <= syncLine) {
         m_ParserState = PARSE_CONT; // the editor moved back before the synchronous command
     } else if (m_ParserState != PARSE_FIN && !gameModeOn() &&
-               (m_ParserState == SYNC_EXEC || m_ParserState == WAIT_BTNSEL || m_ParserState == WAIT_MSGBOXSEL)) {
+               (m_ParserState == SYNC_EXEC || m_ParserState == WAIT_BTNSEL ||
+                m_ParserState == WAIT_MSGBOXSEL)) {
         m_ParserState = PARSE_CONT; // the editor never waits
     }
     if (m_ParserState == PARSE_FIN)
@@ -123,21 +124,22 @@ void Parser::ReadScript(int untilLine) {
     }
     --m_readDepth;
 
-    const bool pushedAbove = m_parserIdx != -1 && Services::pNParser &&
-                             m_parserIdx + 1 < Services::pNParser->getParserCount();
+    const bool pushedAbove =
+        m_parserIdx != -1 && Services::pNParser && m_parserIdx + 1 < Services::pNParser->getParserCount();
     if (yielded) {
         // left in PARSE_CONT: the frame loop continues the pass
     } else if (curlineTokens.size() == 1 && curlineTokens.front() == L"script_fin") {
         m_ParserState = PARSE_SCRIPT_FIN;
-    } else if (m_ParserState != SYNC_EXEC && m_ParserState != WAIT_BTNSEL && m_ParserState != WAIT_MSGBOXSEL &&
-               m_ParserState != PARSE_STOP && !pushedAbove) {
+    } else if (m_ParserState != SYNC_EXEC && m_ParserState != WAIT_BTNSEL &&
+               m_ParserState != WAIT_MSGBOXSEL && m_ParserState != PARSE_STOP && !pushedAbove) {
         m_ParserState = PARSE_FIN;
     }
     readlineno -= 1;
     if (gameIsOver())
         return;
-    OutputDebugStringN(L"[Parser::ReadScript] duration:%ims. script:%s read until line:%i (mainscriptline:%i) \n\n",
-                       elapsedMs(start), scriptname.c_str(), readlineno, mainLine());
+    OutputDebugStringN(
+        L"[Parser::ReadScript] duration:%ims. script:%s read until line:%i (mainscriptline:%i) \n\n",
+        elapsedMs(start), scriptname.c_str(), readlineno, mainLine());
 }
 
 bool Parser::ReadScriptBreak() {
@@ -147,7 +149,8 @@ bool Parser::ReadScriptBreak() {
         if (m_ParserState == PARSE_FIN)
             OutputDebugStringN(L"[Parser::ReadScriptBreak] PARSE_FIN \n");
         else
-            OutputDebugStringN(L"[Parser::ReadScriptBreak] m_infile.eof() || m_ParserState != PARSE_CONT. m_ParserState:%i \n",
+            OutputDebugStringN(L"[Parser::ReadScriptBreak] m_infile.eof() || m_ParserState != PARSE_CONT. "
+                               L"m_ParserState:%i \n",
                                static_cast<int>(m_ParserState));
         return true;
     }
@@ -161,8 +164,8 @@ bool Parser::ReadScriptBreak() {
 }
 
 void Parser::ReadScriptJumpedToLine(int line) {
-    OutputDebugStringN(L"[Parser::ReadScriptJumpedToLine] jump occured from:%i to line:%i (+refline:%i) \n", readlineno,
-                       line, line + refline);
+    OutputDebugStringN(L"[Parser::ReadScriptJumpedToLine] jump occured from:%i to line:%i (+refline:%i) \n",
+                       readlineno, line, line + refline);
     readlineno = line;
 }
 
@@ -177,8 +180,9 @@ void Parser::AutoContScript_ifNeeded() {
         syncDuration = std::chrono::milliseconds(0);
     }
     if (m_ParserState == PARSE_CONT) {
-        OutputDebugStringN(L"[AutoContScript_ifNeeded] PARSE_CONT: AUTO CONTINUE SCRIPT. start_readlineno:%i \n",
-                           readlineno);
+        OutputDebugStringN(
+            L"[AutoContScript_ifNeeded] PARSE_CONT: AUTO CONTINUE SCRIPT. start_readlineno:%i \n",
+            readlineno);
         ReadScript(-1);
     }
 }
@@ -212,7 +216,8 @@ int Parser::GotoBookmark(const std::wstring& name) {
     m_infile.seekg(0);
     parsing_scenario.set(false);
     freshButtonResources();
-    const std::wstring bookmarkWord = Services::pNCommands ? Services::pNCommands->wordOf(L"bookmark") : L"bookmark";
+    const std::wstring bookmarkWord =
+        Services::pNCommands ? Services::pNCommands->wordOf(L"bookmark") : L"bookmark";
     std::wstring text;
     for (int lineNo = 1; m_infile.peek() != std::wistringstream::traits_type::eof(); ++lineNo) {
         readLine(text);
@@ -226,16 +231,18 @@ int Parser::GotoBookmark(const std::wstring& name) {
             words[0].erase(0, 1);
         }
         if (words.size() >= 2 && words[0] == bookmarkWord && words[1] == name) {
-            OutputDebugStringN(L"\n[GotoBookmark] jumping from line:%i to found bookmark:%s (line:%i)(+refline:%i) \n",
-                               readlineno, name.c_str(), lineNo, lineNo + refline);
+            OutputDebugStringN(
+                L"\n[GotoBookmark] jumping from line:%i to found bookmark:%s (line:%i)(+refline:%i) \n",
+                readlineno, name.c_str(), lineNo, lineNo + refline);
             readlineno = lineNo;
             for (std::size_t i = 2; i < words.size(); ++i)
                 m_script_vars.emplace_back(words[i], std::wstring());
             return lineNo;
         }
     }
-    OutputDebugStringN(L"[GotoBookmark] ERROR. BOOKMARK:%s DOES NOT EXIST. restoring script to previous state \n",
-                       name.c_str());
+    OutputDebugStringN(
+        L"[GotoBookmark] ERROR. BOOKMARK:%s DOES NOT EXIST. restoring script to previous state \n",
+        name.c_str());
     GotoLine(readlineno + 1);
     return -1;
 }

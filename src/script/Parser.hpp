@@ -86,7 +86,9 @@ public:
     LineHistory<bool>& getParsingScenario() { return parsing_scenario; }
     int getRefLine() const { return refline; }
     void setRefLine(int line) { refline = line; }
-    bool isEndOfText() const { return m_infile.eof() || m_infile.peek() == std::wistringstream::traits_type::eof(); }
+    bool isEndOfText() const {
+        return m_infile.eof() || m_infile.peek() == std::wistringstream::traits_type::eof();
+    }
     int getParserIdx() const { return m_parserIdx; }
     void setParserIdx(int idx) { m_parserIdx = idx; }
     /** Number of lines of the loaded text (a final line without a line feed counts). */
@@ -125,7 +127,7 @@ private:
 
     std::vector<std::size_t> m_lineStarts; // offset of each line's first character
     std::size_t m_textLength = 0;
-    int m_readDepth = 0;                   // read passes running on this parser
+    int m_readDepth = 0; // read passes running on this parser
     static inline int s_maxLinesPerPass = 10000;
 };
 

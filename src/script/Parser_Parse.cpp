@@ -62,29 +62,79 @@ int Text(CmdCall& call) {
     return 0;
 }
 
-int BG(CmdCall& call) { ExecuteBG(call.tokens); return 0; }
-int CG(CmdCall& call) { ExecuteCG(call.tokens); return 0; }
-int Remove(CmdCall& call) { ExecuteRemove(call.tokens); return 0; }
-int Clear(CmdCall& call) { ExecuteClear(call.tokens); return 0; }
-int CreateDummyCG(CmdCall& call) { ExecuteCreateDummyCG(call.tokens); return 0; }
-int Var(CmdCall& call) { CmdHandlers::ExecuteVar(call.tokens); return 0; }
-int VarIf(CmdCall& call) { CmdHandlers::ExecuteVarIf(call.tokens); return 0; }
+int BG(CmdCall& call) {
+    ExecuteBG(call.tokens);
+    return 0;
+}
+int CG(CmdCall& call) {
+    ExecuteCG(call.tokens);
+    return 0;
+}
+int Remove(CmdCall& call) {
+    ExecuteRemove(call.tokens);
+    return 0;
+}
+int Clear(CmdCall& call) {
+    ExecuteClear(call.tokens);
+    return 0;
+}
+int CreateDummyCG(CmdCall& call) {
+    ExecuteCreateDummyCG(call.tokens);
+    return 0;
+}
+int Var(CmdCall& call) {
+    CmdHandlers::ExecuteVar(call.tokens);
+    return 0;
+}
+int VarIf(CmdCall& call) {
+    CmdHandlers::ExecuteVarIf(call.tokens);
+    return 0;
+}
 
-int Layer(CmdCall& call) { ExecuteLayer(call.tokens, -1); return 0; }
-int Wait(CmdCall& call) { return CmdHandlers::ExecuteWait(call.tokens); }
-int Script(CmdCall& call) { CmdHandlers::ExecuteScript(call.tokens, SCRIPT_CALLED); return 0; }
-int Jump(CmdCall& call) { return CmdHandlers::ExecuteJump(call.tokens); }
-int KeyTrigger(CmdCall& call) { CmdHandlers::ExecuteKeyTrigger(call.tokens); return 0; }
-int Dialog(CmdCall& call) { CmdHandlers::ExecuteDialog(call.tokens); return 0; }
-int Timer(CmdCall& call) { CmdHandlers::ExecuteTimer(call.tokens); return 0; }
-int TimerEnd(CmdCall& call) { CmdHandlers::ExecuteTimerEnd(call.tokens); return 0; }
-int EndGame(CmdCall& call) { CmdHandlers::ExecuteEndGame(call.tokens); return 0; }
-int ClearRGB(CmdCall& call) { CmdHandlers::ExecuteClearRGB(call.tokens); return 0; }
+int Layer(CmdCall& call) {
+    ExecuteLayer(call.tokens, -1);
+    return 0;
+}
+int Wait(CmdCall& call) {
+    return CmdHandlers::ExecuteWait(call.tokens);
+}
+int Script(CmdCall& call) {
+    CmdHandlers::ExecuteScript(call.tokens, SCRIPT_CALLED);
+    return 0;
+}
+int Jump(CmdCall& call) {
+    return CmdHandlers::ExecuteJump(call.tokens);
+}
+int KeyTrigger(CmdCall& call) {
+    CmdHandlers::ExecuteKeyTrigger(call.tokens);
+    return 0;
+}
+int Dialog(CmdCall& call) {
+    CmdHandlers::ExecuteDialog(call.tokens);
+    return 0;
+}
+int Timer(CmdCall& call) {
+    CmdHandlers::ExecuteTimer(call.tokens);
+    return 0;
+}
+int TimerEnd(CmdCall& call) {
+    CmdHandlers::ExecuteTimerEnd(call.tokens);
+    return 0;
+}
+int EndGame(CmdCall& call) {
+    CmdHandlers::ExecuteEndGame(call.tokens);
+    return 0;
+}
+int ClearRGB(CmdCall& call) {
+    CmdHandlers::ExecuteClearRGB(call.tokens);
+    return 0;
+}
 
 using R = CmdResult;
 
 // The dispatch table, in the order the slots are tested. Slot 2 (bookmark) is absent on purpose:
 // a bookmark line is never executed.
+// clang-format off
 std::vector<CmdEntry> kCommandTable = {
     // slot               handler        result           game mode only
     {CMD_BG,              BG,            R::None,         false},
@@ -147,6 +197,7 @@ std::vector<CmdEntry> kCommandTable = {
     {CMD_TRACKBAR,        NotYet,        R::None,         false},
     {CMD_CREATEDUMMYCG,   CreateDummyCG, R::None,         false},
 };
+// clang-format on
 
 // The "//" rule outside text passages: true when the line is a comment line as a whole;
 // otherwise a "//" from position 2 on cuts the line (and a leading '~' goes with it).
@@ -193,7 +244,8 @@ Tokens JoinQuotedTokens(const Tokens& words) {
 std::vector<std::wstring> BuildTextArguments(const Tokens& tokens, bool& inCamera) {
     std::size_t start = 7;
     inCamera = true;
-    const std::wstring noCamera = Services::pNCommands ? Services::pNCommands->getString(L"CmdOptions_noCamera") : L"";
+    const std::wstring noCamera =
+        Services::pNCommands ? Services::pNCommands->getString(L"CmdOptions_noCamera") : L"";
     if (tokens.size() > 7 && !noCamera.empty() && tokens[7] == noCamera) {
         start = 8;
         inCamera = false;
@@ -210,7 +262,8 @@ std::vector<std::wstring> BuildTextArguments(const Tokens& tokens, bool& inCamer
             text += L" " + tokens[i];
     }
     auto at = [&](std::size_t i) { return i < tokens.size() ? tokens[i] : std::wstring(); };
-    return {L"text", at(1), at(2), at(3), at(4), L"0", L"0", at(5), at(6), L"0", L"1", L"1", L"1", L"false", text};
+    return {L"text", at(1), at(2), at(3), at(4), L"0",     L"0", at(5),
+            at(6),   L"0",  L"1",  L"1",  L"1",  L"false", text};
 }
 
 int Parser::dispatch(Tokens& tokens, const std::wstring& line, bool& sync, int& jumpLine) {
@@ -247,12 +300,14 @@ int Parser::dispatch(Tokens& tokens, const std::wstring& line, bool& sync, int& 
         return 0;
     }
     if (!tokens.empty())
-        OutputDebugStringN(L"WARNING. [ParseTokens] UNKNOWN or INVALID COMMAND:'%s' script-name:%s curline:%i \n",
-                           tokens.front().c_str(), scriptname.c_str(), readlineno);
+        OutputDebugStringN(
+            L"WARNING. [ParseTokens] UNKNOWN or INVALID COMMAND:'%s' script-name:%s curline:%i \n",
+            tokens.front().c_str(), scriptname.c_str(), readlineno);
     return 0;
 }
 
-int Parser::ParseTokens(const std::wstring& lineText, const std::vector<std::wstring>* parseTokens, bool trigger) {
+int Parser::ParseTokens(const std::wstring& lineText, const std::vector<std::wstring>* parseTokens,
+                        bool trigger) {
     assert(Services::pNCommands != nullptr && "crv::Services::pNCommands != nullptr");
     if (!Services::pNCommands) {
         OutputDebugStringN(L"ERROR. [Parser::ParseTokens] no vocabulary. line skipped \n");
@@ -261,7 +316,8 @@ int Parser::ParseTokens(const std::wstring& lineText, const std::vector<std::wst
     const std::shared_ptr<Parser> keepAlive = weak_from_this().lock();
     Tokens tokens;
     if (!parseTokens || parseTokens->empty()) {
-        OutputDebugStringN(L"WARNING. [Parser::ParseTokens] parseTokens.size() == 0. using Parser.curlineTokens \n");
+        OutputDebugStringN(
+            L"WARNING. [Parser::ParseTokens] parseTokens.size() == 0. using Parser.curlineTokens \n");
         if (curlineTokens.empty())
             return readlineno;
         tokens = curlineTokens;

@@ -57,7 +57,8 @@ void LoadGlobalVariables() {
         return;
     }
     for (const pugi::xml_node node : doc.child("GlobalVars").children())
-        vars->variables[toWide(node.attribute("var_name").as_string())] = toWide(node.attribute("var_val").as_string());
+        vars->variables[toWide(node.attribute("var_name").as_string())] =
+            toWide(node.attribute("var_val").as_string());
 }
 
 bool SaveGlobalVariables() {
@@ -80,7 +81,8 @@ bool SaveGlobalVariables() {
     const std::filesystem::path temporary = dir / "global0.xml.tmp";
     // A crash while writing must not cost the player the globals already saved.
     if (!doc.save_file(temporary.c_str(), "\t")) {
-        OutputDebugStringN(L"ERROR. (SaveGlobalVariables) cannot write:%s \n", toWide(temporary.string()).c_str());
+        OutputDebugStringN(L"ERROR. (SaveGlobalVariables) cannot write:%s \n",
+                           toWide(temporary.string()).c_str());
         return false;
     }
     std::filesystem::rename(temporary, target, error);
@@ -110,7 +112,8 @@ std::wstring ExpandVariables(const std::wstring& token) {
     while (open != std::wstring::npos && close != std::wstring::npos) {
         if (close >= open + 2) {
             if (++references > kMaxReferences) {
-                OutputDebugStringN(L"WARNING. (ExpandVariables) too many references in token:'%s' \n", token.c_str());
+                OutputDebugStringN(L"WARNING. (ExpandVariables) too many references in token:'%s' \n",
+                                   token.c_str());
                 break;
             }
             const std::wstring name = work.substr(open + 2, close - open - 2);
@@ -142,8 +145,8 @@ bool getVariableValue(const std::vector<std::wstring>&, const std::wstring& name
     }
     const auto it = vars->variables.find(name);
     if (!NHelper::toInt32(it->second, out)) {
-        OutputDebugStringN(L"[getVariableValue] ERROR: value:'%s' IS NOT A 32-BIT NUMBER:'%s' \n", name.c_str(),
-                           it->second.c_str());
+        OutputDebugStringN(L"[getVariableValue] ERROR: value:'%s' IS NOT A 32-BIT NUMBER:'%s' \n",
+                           name.c_str(), it->second.c_str());
         return false;
     }
     return true;
@@ -172,8 +175,9 @@ void ExecuteVar(std::vector<std::wstring>& tokens) {
         } else if (NHelper::isNumber(rhs, true)) {
             int unused = 0;
             if (!NHelper::toInt32(rhs, unused)) {
-                OutputDebugStringN(L"[CmdHandlers::ExecuteVar] ERROR: number:'%s' IS BEYOND 32 BITS. '%s' unchanged \n",
-                                   rhs.c_str(), name.c_str());
+                OutputDebugStringN(
+                    L"[CmdHandlers::ExecuteVar] ERROR: number:'%s' IS BEYOND 32 BITS. '%s' unchanged \n",
+                    rhs.c_str(), name.c_str());
                 return;
             }
             value = rhs;
@@ -186,16 +190,24 @@ void ExecuteVar(std::vector<std::wstring>& tokens) {
     } else if (op == L"+=" || op == L"-=" || op == L"*=" || op == L"/=") {
         int right = 0;
         int left = 0;
-        if (!operandValue(tokens, rhs, right, L"CmdHandlers::ExecuteVar") || !getVariableValue(tokens, name, left))
+        if (!operandValue(tokens, rhs, right, L"CmdHandlers::ExecuteVar") ||
+            !getVariableValue(tokens, name, left))
             return;
         long long result = 0;
         switch (op[0]) {
-        case L'+': result = static_cast<long long>(left) + right; break;
-        case L'-': result = static_cast<long long>(left) - right; break;
-        case L'*': result = static_cast<long long>(left) * right; break;
+        case L'+':
+            result = static_cast<long long>(left) + right;
+            break;
+        case L'-':
+            result = static_cast<long long>(left) - right;
+            break;
+        case L'*':
+            result = static_cast<long long>(left) * right;
+            break;
         default:
             if (right == 0) {
-                OutputDebugStringN(L"[CmdHandlers::ExecuteVar] ERROR: DIVISION BY ZERO. '%s' unchanged \n", name.c_str());
+                OutputDebugStringN(L"[CmdHandlers::ExecuteVar] ERROR: DIVISION BY ZERO. '%s' unchanged \n",
+                                   name.c_str());
                 return;
             }
             result = static_cast<long long>(left) / right;
@@ -207,7 +219,8 @@ void ExecuteVar(std::vector<std::wstring>& tokens) {
         }
         value = std::to_wstring(result);
     } else {
-        OutputDebugStringN(L"[CmdHandlers::ExecuteVar] ERROR: calculation:'%s' DOES NOT EXIST \n", op.c_str());
+        OutputDebugStringN(L"[CmdHandlers::ExecuteVar] ERROR: calculation:'%s' DOES NOT EXIST \n",
+                           op.c_str());
         return;
     }
     vars->variables[name] = value;
@@ -238,7 +251,8 @@ void ExecuteVarIf(std::vector<std::wstring>& tokens) {
         else if (op == L"<")
             condition = left < right;
         else {
-            OutputDebugStringN(L"[CmdHandlers::ExecuteVarIf] ERROR: condition:'%s' DOES NOT EXIST \n", op.c_str());
+            OutputDebugStringN(L"[CmdHandlers::ExecuteVarIf] ERROR: condition:'%s' DOES NOT EXIST \n",
+                               op.c_str());
             return;
         }
     } else {

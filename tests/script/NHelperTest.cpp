@@ -22,9 +22,9 @@ TEST(NHelperTest, NumberCheckFollowsTheSignRule) {
         bool expected;
     };
     const Case cases[] = {
-        {L"7", false, true},     {L"0042", false, true},  {L"", false, true},      {L"-", true, false},
-        {L"+", true, false},     {L"-5", true, true},     {L"-5", false, false},   {L"+05", true, true},
-        {L"5-", true, false},    {L"1.5", true, false},   {L"abc", true, false},   {L"--5", true, false},
+        {L"7", false, true},      {L"0042", false, true}, {L"", false, true},    {L"-", true, false},
+        {L"+", true, false},      {L"-5", true, true},    {L"-5", false, false}, {L"+05", true, true},
+        {L"5-", true, false},     {L"1.5", true, false},  {L"abc", true, false}, {L"--5", true, false},
         {L"\u0663", true, false}, // an Arabic-Indic three is not a decimal digit here
     };
     for (const Case& c : cases)
@@ -42,7 +42,8 @@ TEST(NHelperTest, ConversionRefusesTextAndNumbersBeyond32Bits) {
     EXPECT_TRUE(toInt32(L"+05", out));
     EXPECT_EQ(out, 5);
     out = 99;
-    for (const wchar_t* bad : {L"2147483648", L"-2147483649", L"99999999999999999999999", L"", L"-", L"1e3", L"12a"}) {
+    for (const wchar_t* bad :
+         {L"2147483648", L"-2147483649", L"99999999999999999999999", L"", L"-", L"1e3", L"12a"}) {
         EXPECT_FALSE(toInt32(bad, out)) << crv::toNarrow(bad);
         EXPECT_EQ(out, 99);
     }

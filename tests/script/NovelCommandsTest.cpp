@@ -80,13 +80,14 @@ TEST(NovelCommandsTest, DemoFileCoversEveryCommandOptionTypeAndMessage) {
 
 TEST(NovelCommandsTest, FileReplacesWordsFirstEntryWinsAndUnknownCommandsAreIgnored) {
     auto extra = [](crvtest::ScratchDir& dir) {
-        writeCommands(dir,
-                      "<DisplayStrings><s name='Msg_endGame' jap='Beenden?'/><s name='Msg_endGame' jap='second'/>"
-                      "<s jap='no name'/></DisplayStrings>"
-                      "<Commands><c cmd='wait' name='warte kurz'/><c cmd='bg' name='hintergrund'/>"
-                      "<c cmd='teleport' name='tp'/><c cmd='clear'/><c name='orphan'/></Commands>"
-                      "<Keywords><Types><t name='bg' jap='hg'/></Types>"
-                      "<CmdOptions><o name='noCamera' jap='ohneKamera'/><o name='repeat' jap=''/></CmdOptions></Keywords>");
+        writeCommands(
+            dir, "<DisplayStrings><s name='Msg_endGame' jap='Beenden?'/><s name='Msg_endGame' jap='second'/>"
+                 "<s jap='no name'/></DisplayStrings>"
+                 "<Commands><c cmd='wait' name='warte kurz'/><c cmd='bg' name='hintergrund'/>"
+                 "<c cmd='teleport' name='tp'/><c cmd='clear'/><c name='orphan'/></Commands>"
+                 "<Keywords><Types><t name='bg' jap='hg'/></Types>"
+                 "<CmdOptions><o name='noCamera' jap='ohneKamera'/><o name='repeat' "
+                 "jap=''/></CmdOptions></Keywords>");
     };
     crvtest::EngineSession session(crvtest::scriptOptions(L"", false, extra));
     NovelCommands& v = vocabulary();

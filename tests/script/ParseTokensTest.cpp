@@ -41,12 +41,12 @@ TEST(ParseTokensTest, TokenizerTable) {
         {L"bg a//b", {L"bg", L"a"}},
         {L"var t = 'hello   big world' x", {L"var", L"t", L"=", L"'hello big world'", L"x"}},
         {L"var t = \"one two\"", {L"var", L"t", L"=", L"\"one two\""}},
-        {L"var t = ' x", {L"var", L"t", L"=", L"'", L"x"}},          // a lone quote is complete
+        {L"var t = ' x", {L"var", L"t", L"=", L"'", L"x"}}, // a lone quote is complete
         {L"var t = 'open to the end", {L"var", L"t", L"=", L"'open to the end"}},
         {L"var t = 'solo'", {L"var", L"t", L"=", L"'solo'"}},
         {L"bg {{who}}", {L"bg", L"Ann"}},
-        {L"bg pre{{*score}}post", {L"bg", L"12"}},                    // a variable replaces the word
-        {L"bg {{nobody}}", {L"bg", L"{{nobody}}"}},                   // unknown names stay
+        {L"bg pre{{*score}}post", {L"bg", L"12"}},  // a variable replaces the word
+        {L"bg {{nobody}}", {L"bg", L"{{nobody}}"}}, // unknown names stay
         {L"bg {{}} {{", {L"bg", L"{{}}", L"{{"}},
         {L".move cg 10 20 300", {L"move", L"cg", L"10", L"20", L"300"}},
         {L"~ bg lone", {L"bg", L"lone"}},
@@ -79,9 +79,9 @@ TEST(ParseTokensTest, TextPassagesAndTheTilde) {
     EXPECT_FALSE(passage.get());
     runLine(L"\"Hello there");
     EXPECT_TRUE(passage.get());
-    runLine(L"bg inside");  // text, not a command
+    runLine(L"bg inside"); // text, not a command
     runLine(L"// also text");
-    runLine(L"x");          // too short: skipped
+    runLine(L"x"); // too short: skipped
     EXPECT_TRUE(executed().empty());
     EXPECT_TRUE(passage.get());
     runLine(L"~bg out");
@@ -102,7 +102,8 @@ TEST(ParseTokensTest, TriggerModeKeepsTheTildeAndUsesTheStoredTokens) {
     runLine(L"~\"Stored text", true);
     ASSERT_EQ(executed().size(), 1u);
     EXPECT_EQ(executed()[0].tokens[0], L"~\"Stored");
-    EXPECT_NE(session.log().find("WARNING. [Parser::ParseTokens] parseTokens.size() == 0. using Parser.curlineTokens"),
+    EXPECT_NE(session.log().find(
+                  "WARNING. [Parser::ParseTokens] parseTokens.size() == 0. using Parser.curlineTokens"),
               std::string::npos);
     // Nothing stored at all: nothing happens.
     Services::CurParser()->getCurLineTokens().clear();
@@ -117,8 +118,9 @@ TEST(ParseTokensTest, UnknownAndMiscountedCommandsAreReportedOnce) {
     runLine(L"bookmark somewhere");
     runLine(L"teleport now");
     const std::string log = session.log();
-    EXPECT_NE(log.find("WARNING. [ParseTokens] UNKNOWN or INVALID COMMAND:'clear' script-name:main.txt curline:4"),
-              std::string::npos);
+    EXPECT_NE(
+        log.find("WARNING. [ParseTokens] UNKNOWN or INVALID COMMAND:'clear' script-name:main.txt curline:4"),
+        std::string::npos);
     EXPECT_NE(log.find("COMMAND:'bg'"), std::string::npos);
     EXPECT_NE(log.find("COMMAND:'bookmark'"), std::string::npos);
     EXPECT_NE(log.find("COMMAND:'teleport'"), std::string::npos);
@@ -160,7 +162,8 @@ TEST(ParseTokensTest, SynchronousPrefixWaitsInGameModeOnly) {
     parser->syncStart -= std::chrono::milliseconds(400);
     parser->AutoContScript_ifNeeded();
     EXPECT_NE(parser->getParserState(), crv::SYNC_EXEC);
-    EXPECT_NE(session.log().find("[AutoContScript_ifNeeded] SYNC_EXEC COMPLETE. duration:300ms"), std::string::npos);
+    EXPECT_NE(session.log().find("[AutoContScript_ifNeeded] SYNC_EXEC COMPLETE. duration:300ms"),
+              std::string::npos);
 
     // Skip mode never waits; a zero duration never waits.
     parser->setParserState(crv::PARSE_FIN);
@@ -203,13 +206,14 @@ TEST(ParseTokensTest, EditorRecordsTheWaitButNeverStops) {
 TEST(ParseTokensTest, TextArgumentList) {
     EngineSession session(scriptOptions(L""));
     bool inCamera = false;
-    auto list = crv::BuildTextArguments({L"text", L"title", L"10", L"20", L"3", L"serif.ttf", L"24", L"'Chapter",
-                                         L"One'"},
-                                        inCamera);
+    auto list = crv::BuildTextArguments(
+        {L"text", L"title", L"10", L"20", L"3", L"serif.ttf", L"24", L"'Chapter", L"One'"}, inCamera);
     EXPECT_TRUE(inCamera);
-    EXPECT_EQ(list, (std::vector<std::wstring>{L"text", L"title", L"10", L"20", L"3", L"0", L"0", L"serif.ttf",
-                                               L"24", L"0", L"1", L"1", L"1", L"false", L"Chapter One'"}));
-    list = crv::BuildTextArguments({L"text", L"t", L"1", L"2", L"3", L"f", L"9", L"noCamera", L"'Hi'"}, inCamera);
+    EXPECT_EQ(list,
+              (std::vector<std::wstring>{L"text", L"title", L"10", L"20", L"3", L"0", L"0", L"serif.ttf",
+                                         L"24", L"0", L"1", L"1", L"1", L"false", L"Chapter One'"}));
+    list = crv::BuildTextArguments({L"text", L"t", L"1", L"2", L"3", L"f", L"9", L"noCamera", L"'Hi'"},
+                                   inCamera);
     EXPECT_FALSE(inCamera);
     EXPECT_EQ(list.back(), L"Hi");
     list = crv::BuildTextArguments({L"text", L"t", L"1", L"2", L"3", L"f", L"9", L"noCamera"}, inCamera);

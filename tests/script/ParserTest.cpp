@@ -78,7 +78,9 @@ TEST(ParserTest, ScriptFinEndsThePassOnlyAsALoneWord) {
 TEST(ParserTest, GotoBookmarkFindsExactNamesDeclaresVariablesAndRestoresOnFailure) {
     std::wstring text;
     for (int i = 1; i <= 11; ++i)
-        text += i == 5 ? L"~bookmark Tilde\n" : i == 3 ? L"bookmark Start\n" : L"bg " + std::to_wstring(i) + L"\n";
+        text += i == 5   ? L"~bookmark Tilde\n"
+                : i == 3 ? L"bookmark Start\n"
+                         : L"bg " + std::to_wstring(i) + L"\n";
     text += L"bookmark start _name _mood\nbg 13\n";
     EngineSession session(scriptOptions(text, true));
     Probe probe(crv::CMD_BG);
@@ -123,7 +125,8 @@ TEST(ParserTest, PushScriptVarNamesStripsQuotedValues) {
     EXPECT_EQ(parser.getScriptVars()[1].second, L"'");
     EXPECT_EQ(parser.getScriptVars()[2].second, L"");
     EXPECT_EQ(parser.getScriptVars()[3].second, L"plain");
-    EXPECT_NE(session.log().find("[PushScriptVarNames] var_values.size() < m_script_vars.size()"), std::string::npos);
+    EXPECT_NE(session.log().find("[PushScriptVarNames] var_values.size() < m_script_vars.size()"),
+              std::string::npos);
 }
 
 TEST(ParserTest, SetScriptTextKeepsTheLineForTheSameNameAndResetsForAnother) {
@@ -145,7 +148,8 @@ TEST(ParserTest, SetScriptTextKeepsTheLineForTheSameNameAndResetsForAnother) {
     parser.ReadScript(1);
     ASSERT_EQ(executed().size(), 1u);
     EXPECT_EQ(executed()[0].tokens[1], L"x");
-    EXPECT_NE(session.log().find("[Parser::setScriptText] script reset. filename: \"other.txt\""), std::string::npos);
+    EXPECT_NE(session.log().find("[Parser::setScriptText] script reset. filename: \"other.txt\""),
+              std::string::npos);
 }
 
 TEST(ParserTest, ParserStackIsNeverLeftEmpty) {
@@ -182,7 +186,8 @@ TEST(ParserTest, APushedParserStopsTheOneBelowUntilItIsPopped) {
     auto pushOnTwo = [](crv::CmdCall& call) {
         crvtest::recordLine(call);
         if (call.tokens[1] == L"2")
-            Services::NParser()->pushParser(std::make_shared<Parser>(L"sub.txt", L"bg s1\nbg s2", crv::SCRIPT_CALLED));
+            Services::NParser()->pushParser(
+                std::make_shared<Parser>(L"sub.txt", L"bg s1\nbg s2", crv::SCRIPT_CALLED));
         return 0;
     };
     Probe probe(crv::CMD_BG, pushOnTwo);
@@ -220,7 +225,8 @@ TEST(ParserTest, AParserPoppedByItsOwnLineFinishesThePassSafely) {
 
 TEST(ParserTest, GoToScriptReadsFilesWithByteOrderMarkAndCrlf) {
     auto files = [](crvtest::ScratchDir& dir) {
-        dir.write("Scripts/other.txt", "\xEF\xBB\xBF" "bg first\r\nbookmark entry _who\r\nbg {{_who}}\r\n\"Hi\r\n");
+        dir.write("Scripts/other.txt", "\xEF\xBB\xBF"
+                                       "bg first\r\nbookmark entry _who\r\nbg {{_who}}\r\n\"Hi\r\n");
     };
     EngineSession session(scriptOptions(L"bg 1\n", true, files));
     Probe probe(crv::CMD_BG);
@@ -247,7 +253,8 @@ TEST(ParserTest, GoToScriptReadsFilesWithByteOrderMarkAndCrlf) {
 TEST(ParserTest, GoToScriptReadsFromAZipArchiveAndKeepsTheOldScriptOnFailure) {
     auto files = [](crvtest::ScratchDir& dir) {
         dir.write("pack/Scripts/zipped.txt", "bg z1\nbookmark b\nbg z3\n");
-        const std::string command = "cd '" + (dir.path() / "pack").string() + "' && zip -q -r ../Scripts.crvdat Scripts";
+        const std::string command =
+            "cd '" + (dir.path() / "pack").string() + "' && zip -q -r ../Scripts.crvdat Scripts";
         ASSERT_EQ(std::system(command.c_str()), 0);
         std::filesystem::remove_all(dir.path() / "pack");
     };
@@ -302,7 +309,8 @@ TEST(ParserTest, EditorReadsToTheCursorAndMovesBackAndForth) {
     setNovelScriptText(edited.c_str(), L"main.txt", 2, true);
     EXPECT_EQ(executedLines(), (std::vector<int>{1, 2}));
     const std::string log = session.log();
-    EXPECT_NE(log.find("[setNovelScriptText:invalid] Invalid lineno argument: 0 [return]"), std::string::npos);
+    EXPECT_NE(log.find("[setNovelScriptText:invalid] Invalid lineno argument: 0 [return]"),
+              std::string::npos);
     EXPECT_NE(log.find("[DLL::setNovelScriptText:reset-script] AMEND CURLINE ONWARDS"), std::string::npos);
 }
 

@@ -24,7 +24,8 @@ inline EngineOptions scriptOptions(std::wstring text, bool gameMode = false,
     options.scriptText = std::move(text);
     options.gameMode = gameMode;
     options.prepare = [extra](ScratchDir& dir) {
-        std::filesystem::copy_file(CORVEL_SOURCE_DIR "/examples/demo/Commands.xml", dir.path() / "Commands.xml");
+        std::filesystem::copy_file(CORVEL_SOURCE_DIR "/examples/demo/Commands.xml",
+                                   dir.path() / "Commands.xml");
         if (extra)
             extra(dir);
     };

@@ -27,19 +27,14 @@ TEST(VariablesTest, AssignmentAndArithmetic) {
         const wchar_t* expected;
     };
     const Step steps[] = {
-        {L"var a = 5", L"a", L"5"},
-        {L"var a += 2", L"a", L"7"},
-        {L"var a /= 2", L"a", L"3"},
-        {L"var a -= 10", L"a", L"-7"},
+        {L"var a = 5", L"a", L"5"},           {L"var a += 2", L"a", L"7"},
+        {L"var a /= 2", L"a", L"3"},          {L"var a -= 10", L"a", L"-7"},
         {L"var a /= 2", L"a", L"-3"}, // truncates toward zero
-        {L"var a *= -4", L"a", L"12"},
-        {L"var b = a", L"b", L"12"},
-        {L"var a += b", L"a", L"24"},
-        {L"var c = 'a quoted   text'", L"c", L"a quoted text"},
+        {L"var a *= -4", L"a", L"12"},        {L"var b = a", L"b", L"12"},
+        {L"var a += b", L"a", L"24"},         {L"var c = 'a quoted   text'", L"c", L"a quoted text"},
         {L"var d = +05", L"d", L"+05"}, // a literal is stored as written
         {L"var d += 0", L"d", L"5"},    // arithmetic normalises
-        {L"var e = ''", L"e", L""},
-        {L"var f = '", L"f", L""},
+        {L"var e = ''", L"e", L""},           {L"var f = '", L"f", L""},
         {L"var g = 'it''s'", L"g", L"it''s"},
     };
     for (const Step& s : steps) {
@@ -54,8 +49,8 @@ TEST(VariablesTest, FailuresLeaveTheVariableUnchanged) {
     var(L"big") = L"2147483647";
     var(L"text") = L"hello";
     const wchar_t* lines[] = {
-        L"var a /= 0",           L"var a = nothere", L"var a += nothere",   L"var a %= 2",
-        L"var a = 99999999999",  L"var a += 3000000000", L"var a += text",  L"var text += 1",
+        L"var a /= 0",          L"var a = nothere",     L"var a += nothere", L"var a %= 2",
+        L"var a = 99999999999", L"var a += 3000000000", L"var a += text",    L"var text += 1",
     };
     for (const wchar_t* line : lines) {
         runLine(line);
@@ -71,7 +66,8 @@ TEST(VariablesTest, FailuresLeaveTheVariableUnchanged) {
     const std::string log = session.log();
     EXPECT_NE(log.find("DIVISION BY ZERO"), std::string::npos);
     EXPECT_NE(log.find("[getVariableValue] ERROR: value:'nothere' DOES NOT EXIST"), std::string::npos);
-    EXPECT_NE(log.find("[CmdHandlers::ExecuteVar] ERROR: calculation:'%=' DOES NOT EXIST"), std::string::npos);
+    EXPECT_NE(log.find("[CmdHandlers::ExecuteVar] ERROR: calculation:'%=' DOES NOT EXIST"),
+              std::string::npos);
     EXPECT_NE(log.find("IS BEYOND 32 BITS"), std::string::npos);
     EXPECT_NE(log.find("RESULT BEYOND 32 BITS"), std::string::npos);
     EXPECT_NE(log.find("IS NOT A 32-BIT NUMBER"), std::string::npos);
@@ -85,23 +81,23 @@ TEST(VariablesTest, EditorModeChangesNothing) {
 }
 
 TEST(VariablesTest, IfJumpsToBookmarksAndContinuesWhenFalse) {
-    const std::wstring text = L"var n = 2\n"               // 1
-                              L"if n == 2 here two\n"      // 2
-                              L"bg skipped\n"              // 3
-                              L"bookmark two\n"            // 4
-                              L"if n > 5 here big\n"       // 5: false, 6 tokens: go on
-                              L"bg after5\n"               // 6
+    const std::wstring text = L"var n = 2\n"                      // 1
+                              L"if n == 2 here two\n"             // 2
+                              L"bg skipped\n"                     // 3
+                              L"bookmark two\n"                   // 4
+                              L"if n > 5 here big\n"              // 5: false, 6 tokens: go on
+                              L"bg after5\n"                      // 6
                               L"if n < 0 here big x here small\n" // 7: false, else part
-                              L"bookmark big\n"            // 8
-                              L"bg big\n"                  // 9
-                              L"bookmark small\n"          // 10
-                              L"if n >= 2 here nowhere\n"  // 11: true but missing: go on after the if
-                              L"if zz == 1 here big x\n"   // 12: 7 tokens, missing variable: false, go on
-                              L"if zz != 1 here last\n"    // 13: missing variable with != : true
-                              L"bg notreached\n"           // 14
-                              L"bookmark last\n"           // 15
-                              L"if n ~~ 2 here big\n"      // 16: unknown operator
-                              L"bg end\n";                 // 17
+                              L"bookmark big\n"                   // 8
+                              L"bg big\n"                         // 9
+                              L"bookmark small\n"                 // 10
+                              L"if n >= 2 here nowhere\n"         // 11: true but missing: go on after the if
+                              L"if zz == 1 here big x\n" // 12: 7 tokens, missing variable: false, go on
+                              L"if zz != 1 here last\n"  // 13: missing variable with != : true
+                              L"bg notreached\n"         // 14
+                              L"bookmark last\n"         // 15
+                              L"if n ~~ 2 here big\n"    // 16: unknown operator
+                              L"bg end\n";               // 17
     EngineSession session(scriptOptions(text, true));
     Probe probe(crv::CMD_BG);
     session.mainParser().setParserState(crv::PARSE_CONT);
@@ -111,12 +107,16 @@ TEST(VariablesTest, IfJumpsToBookmarksAndContinuesWhenFalse) {
         seen.push_back(e.tokens[1] + L"@" + std::to_wstring(e.line));
     EXPECT_EQ(seen, (std::vector<std::wstring>{L"after5@6", L"end@17"}));
     const std::string log = session.log();
-    EXPECT_NE(log.find("[CmdHandlers::ExecuteVarIf] condition false: continue cur script."), std::string::npos);
-    EXPECT_NE(log.find("[CmdHandlers::ExecuteVarIf] ERROR: condition:'~~' DOES NOT EXIST"), std::string::npos);
+    EXPECT_NE(log.find("[CmdHandlers::ExecuteVarIf] condition false: continue cur script."),
+              std::string::npos);
+    EXPECT_NE(log.find("[CmdHandlers::ExecuteVarIf] ERROR: condition:'~~' DOES NOT EXIST"),
+              std::string::npos);
 }
 
 TEST(VariablesTest, IfCanEnterAnotherScript) {
-    auto files = [](crvtest::ScratchDir& dir) { dir.write("Scripts/two.txt", "bg t1\nbookmark in\nbg t3\n"); };
+    auto files = [](crvtest::ScratchDir& dir) {
+        dir.write("Scripts/two.txt", "bg t1\nbookmark in\nbg t3\n");
+    };
     EngineSession session(scriptOptions(L"var k = 1\nif k == 1 two.txt in\nbg main3\n", true, files));
     Probe probe(crv::CMD_BG);
     session.mainParser().setParserState(crv::PARSE_CONT);
@@ -147,8 +147,8 @@ TEST(VariablesTest, ReferencesExpandVariablesAndScriptVariables) {
     };
     const Case cases[] = {
         {L"{{x}}", L"42"},
-        {L"a{{x}}b", L"42"},            // a variable replaces the whole token
-        {L"hi_{{_who}}!", L"hi_Bea!"},  // a script variable only the reference
+        {L"a{{x}}b", L"42"},           // a variable replaces the whole token
+        {L"hi_{{_who}}!", L"hi_Bea!"}, // a script variable only the reference
         {L"{{_who}}{{_who}}", L"BeaBea"},
         {L"{{*g}}", L"global"},
         {L"{{_nobody}}", L"{{_nobody}}"},
@@ -188,7 +188,8 @@ TEST(VariablesTest, GlobalVariablesSurviveTheSession) {
         ASSERT_TRUE(doc.load_file("SaveData/global0.xml"));
         std::vector<std::string> names;
         for (auto node : doc.child("GlobalVars").children("var"))
-            names.push_back(std::string(node.attribute("var_name").value()) + "=" + node.attribute("var_val").value());
+            names.push_back(std::string(node.attribute("var_name").value()) + "=" +
+                            node.attribute("var_val").value());
         EXPECT_EQ(names, (std::vector<std::string>{"*name=Ann Lee", "*score=15"}));
         EXPECT_NE(first.dir().read("SaveData/global0.xml").find("<?xml"), std::string::npos);
         EXPECT_NE(first.dir().read("SaveData/global0.xml").find("\n\t<var"), std::string::npos);
@@ -206,8 +207,11 @@ TEST(VariablesTest, GlobalVariablesSurviveTheSession) {
 }
 
 TEST(VariablesTest, MalformedGlobalFileIsLoggedAndIgnored) {
-    auto prepare = [](crvtest::ScratchDir& dir) { dir.write("SaveData/global0.xml", "<GlobalVars><var var_name="); };
+    auto prepare = [](crvtest::ScratchDir& dir) {
+        dir.write("SaveData/global0.xml", "<GlobalVars><var var_name=");
+    };
     EngineSession session(scriptOptions(L"", true, prepare));
     EXPECT_TRUE(session.vars().variables.empty());
-    EXPECT_NE(session.log().find("WARNING. (LoadGlobalVariables) global0.xml could not be read"), std::string::npos);
+    EXPECT_NE(session.log().find("WARNING. (LoadGlobalVariables) global0.xml could not be read"),
+              std::string::npos);
 }
