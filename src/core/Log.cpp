@@ -3,6 +3,7 @@
 #include "core/Services.hpp"
 #include "core/Text.hpp"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdarg>
 #include <cstdio>
@@ -17,6 +18,10 @@
 namespace crv {
 
 namespace {
+
+// Set once the writer has been destroyed at exit: later messages (from other static destructors)
+// are dropped instead of reaching a destroyed object.
+std::atomic<bool> g_writerGone{false};
 
 // Owns debug.txt. The worker wakes when a message arrives and writes everything queued, in order,
 // so a burst never lags behind; at shutdown it writes what is still queued before it closes.
@@ -46,6 +51,7 @@ public:
             m_worker.join();
         if (m_file)
             std::fclose(m_file);
+        g_writerGone = true;
     }
 
     LogWriter(const LogWriter&) = delete;
@@ -165,7 +171,7 @@ std::wstring WidenFormat(std::wstring_view format) {
 }
 
 void OutputDebugStringN(const wchar_t* format, ...) {
-    if (format == nullptr)
+    if (format == nullptr || g_writerGone)
         return;
     try {
         LogWriter& log = writer();
@@ -195,6 +201,8 @@ void OutputDebugStringN(const wchar_t* format, ...) {
 }
 
 void LogText(std::wstring_view text) {
+    if (g_writerGone)
+        return;
     try {
         if (!loggingAllowed())
             return;
@@ -217,7 +225,8 @@ void DebugOutput(std::wstring_view text) {
 }
 
 void FlushLog() {
-    writer().flush();
+    if (!g_writerGone)
+        writer().flush();
 }
 
 void ReportException(std::exception_ptr exception) {

@@ -16,10 +16,13 @@
 
 namespace crv {
 
-std::unique_ptr<sf::RenderWindow> Services::pRenderWindow;
-std::unique_ptr<crv::NParser> Services::pNParser;
+// Defined in this order so that a host that exits without closing the engine tears it down in
+// reverse: jobs, parsers (whose destructors still log through the novel state), vocabulary,
+// window, and the novel states last.
 std::deque<std::shared_ptr<NovelState>> Services::m_NovelStates;
+std::unique_ptr<sf::RenderWindow> Services::pRenderWindow;
 std::unique_ptr<NovelCommands> Services::pNCommands;
+std::unique_ptr<crv::NParser> Services::pNParser;
 JobQueue Services::jobs;
 
 // ---------------------------------------------------------------------------------------------

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <physfs.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -188,6 +191,30 @@ TEST(NovelState, RemoveEntitiesFromLineRewindsTheRegistryAndHistories) {
     EXPECT_TRUE(vars.currentTextbox.empty());
     EXPECT_NE(engine.log().find("(Services::RemoveEntitiesFromLine) complete. line:1 \n"), std::string::npos);
     EXPECT_TRUE(registry.pCamera && registry.pBacklog && registry.pWaitIcon) << "system entities stay";
+}
+
+} // namespace
+
+namespace {
+
+// A host that exits without closing the engine must still end cleanly: the registry is torn
+// down by static destructors, and parsers log while they go.
+TEST(Shutdown, ExitingWithoutClosingTheEngineEndsCleanly) {
+    crvtest::ScratchDir dir;
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        PHYSFS_init(nullptr);
+        crv::Services::pRenderWindow = std::make_unique<sf::RenderWindow>(sf::VideoMode(64, 64), "exit");
+        crv::Services::pNParser = std::make_unique<crv::NParser>(L"main.txt", L"// a line\n");
+        crv::Services::InitNovelState(true);
+        crv::Services::NParser()->pushParser(std::make_shared<crv::Parser>(L"sub.txt", L"", crv::SCRIPT_CALLED));
+        crv::UpdateEngine(false, false);
+        std::exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
 }
 
 } // namespace
