@@ -18,13 +18,10 @@ bool skipping() {
     return vars && vars->textProgressMode == 2;
 }
 bool playing() {
-    const auto* vars = Services::SysVars();
-    return vars && vars->gameMode;
+    return history::gameMode();
 }
 int mainLine() {
-    if (!Services::pNParser || Services::pNParser->m_parserDeque.empty())
-        return 0;
-    return Services::MainParser()->getReadLineNo();
+    return history::currentLine();
 }
 // The value a fade, rotation or zoom has after elapsed ms.
 double scalarAt(const Tween& tween, double elapsed) {

@@ -32,14 +32,11 @@ namespace crv {
 namespace {
 
 bool playing() {
-    const auto* vars = Services::SysVars();
-    return vars && vars->gameMode;
+    return history::gameMode();
 }
 
 int mainLine() {
-    if (!Services::pNParser || Services::pNParser->m_parserDeque.empty())
-        return 0;
-    return Services::MainParser()->getReadLineNo();
+    return history::currentLine();
 }
 
 std::wstring noCameraWord() {

@@ -13,8 +13,7 @@ namespace crv::CmdHandlers {
 namespace {
 
 bool playing() {
-    const auto* vars = Services::SysVars();
-    return vars && vars->gameMode;
+    return history::gameMode();
 }
 
 std::wstring optionWord(const wchar_t* key) {

@@ -36,6 +36,16 @@ protected:
         image.create(w, h, colour);
         ASSERT_TRUE(image.saveToFile((dir.path() / "Images" / name).string()));
     }
+    /** An editor session on the host's window: the view is created, initialised and shown. */
+    CrvWindow openEditor(const crvtest::HostWindow& host, int width, int height, const wchar_t* text = L"") {
+        const CrvWindow child =
+            engine.CreateRenderWindow(nullptr, host.id(), width, height, L"E", L"main.txt", text, L"editor", 1);
+        if (child != 0) {
+            engine.InitNovelSettings(nullptr, host.id(), L"E", L"main.txt", text, L"editor", 1);
+            host.show(child);
+        }
+        return child;
+    }
     sf::Image saveFrame() {
         EXPECT_TRUE(engine.crvSaveFrame(L"frame.png"));
         sf::Image image;
@@ -229,10 +239,7 @@ TEST_F(HostInterface, InvalidCursorLinesAreRefused) {
 TEST_F(HostInterface, TheEditorImageIsDrawnAtTheTopLeftOfTheView) {
     writeImage("marker.png", 40, 30, sf::Color(255, 0, 0));
     crvtest::HostWindow host(400, 300);
-    const CrvWindow child = engine.CreateRenderWindow(nullptr, host.id(), 200, 150, L"E", L"main.txt", L"", L"editor", 1);
-    ASSERT_NE(child, 0u);
-    engine.InitNovelSettings(nullptr, host.id(), L"E", L"main.txt", L"", L"editor", 1);
-    host.show(child);
+    ASSERT_NE(openEditor(host, 200, 150), 0u);
     engine.AddCG(L"marker.png");
     frames(4);
     const sf::Image frame = saveFrame();
@@ -271,10 +278,8 @@ namespace {
 TEST_F(HostInterface, AChosenImageIsReportedOnceWithItsTextureSize) {
     writeImage("marker.png", 40, 30, sf::Color(0, 255, 0));
     crvtest::HostWindow host(400, 300);
-    const CrvWindow child = engine.CreateRenderWindow(nullptr, host.id(), 400, 300, L"E", L"main.txt", L"", L"editor", 1);
+    const CrvWindow child = openEditor(host, 400, 300);
     ASSERT_NE(child, 0u);
-    engine.InitNovelSettings(nullptr, host.id(), L"E", L"main.txt", L"", L"editor", 1);
-    host.show(child);
     engine.AddCG(L"marker.png");
     frames(2);
     XWarpPointer(host.display(), None, child, 0, 0, 0, 0, 100, 80);
